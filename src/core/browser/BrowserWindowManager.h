@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "browser/ApplicationPort.h"
+#include "browser/FloatingWindow.h"
+#include "data/Models.h"
+
+namespace velumo {
+
+class AppDataStore;
+class BrowserWindowManager;
+
+inline constexpr std::string_view browserWindowsDidChange = "Velumo.WindowsDidChange";
+
+// Makes the desktop's floating window for an address and a mode. The window
+// keeps a reference to its manager to report activation and closing.
+using FloatingWindowFactory = std::function<std::shared_ptr<FloatingWindow>(
+    BrowserWindowManager& manager, const std::string& url, BrowserWindowMode mode)>;
+
+// The set of up to five floating windows, in opening order, with the current
+// one. Main thread only.
+class BrowserWindowManager {
+public:
+    static constexpr std::size_t windowLimit = 5;
+
+    explicit BrowserWindowManager(AppDataStore& store);
+    BrowserWindowManager(const BrowserWindowManager&) = delete;
+    BrowserWindowManager& operator=(const BrowserWindowManager&) = delete;
+
+    // The process-wide manager over AppDataStore::shared(); the desktop layer
+    // gives it its factory and application port at start-up.
+    static BrowserWindowManager& shared();
+
+    void setWindowFactory(FloatingWindowFactory factory);
+    void setApplicationPort(ApplicationPort* application);
+    void setWorkbenchPresenter(std::function<void()> presenter);
+
+    const std::vector<std::shared_ptr<FloatingWindow>>& windows() const { return windows_; }
+    std::shared_ptr<FloatingWindow> activeWindow() const { return activeWindow_.lock(); }
+    int nextIndex() const { return nextIndex_; }
+
+    void createWindow(std::optional<std::string> url, BrowserWindowMode mode);
+    void remove(const FloatingWindow& window);
+    void markActive(const FloatingWindow& window);
+    void showAll();
+    void hideAll();
+    void closeAll();
+    void toggleBossVisibility();
+    void showAdjacentWindow(int offset);
+
+private:
+    AppDataStore& store_;
+    FloatingWindowFactory factory_;
+    ApplicationPort* application_ = nullptr;
+    std::function<void()> workbenchPresenter_;
+    std::vector<std::shared_ptr<FloatingWindow>> windows_;
+    std::weak_ptr<FloatingWindow> activeWindow_;
+    int nextIndex_ = -1;
+};
+
+}  // namespace velumo

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "data/Models.h"
+
+namespace velumo {
+
+// What the window set needs of one floating window. The desktop layer's
+// BrowserWindowController implements it; tests use a fake.
+class FloatingWindow {
+public:
+    virtual ~FloatingWindow() = default;
+
+    // Shows the panel, makes it key and activates the application; the page
+    // is created one main-loop turn after the first show.
+    virtual void showWindow() = 0;
+    // Pauses media, hides the panel (it stays in the set) and announces it.
+    virtual void hideWindow() = 0;
+    // Hides the panel when visible, otherwise brings it forward and announces it.
+    virtual void toggleVisibility() = 0;
+    // Centres the panel on the screen under the pointer when it is on another
+    // screen; answers whether it moved.
+    virtual bool moveToMouseScreenIfNeeded() = 0;
+    virtual void orderFrontRegardless() = 0;
+    virtual void makeKey() = 0;
+    virtual bool isVisible() const = 0;
+    // Closes for good, once; the window removes itself from its manager while
+    // closing.
+    virtual void closePermanently() = 0;
+    virtual bool isClosing() const = 0;
+
+    virtual std::string displayTitle() const = 0;
+    virtual std::string currentURL() const = 0;
+    virtual BrowserWindowMode mode() const = 0;
+};
+
+}  // namespace velumo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velumo {
+
+// An absolute URL split into its RFC 3986 parts. Absent parts are nullopt;
+// an empty path is "". Scheme and host keep the case they were given in.
+struct UrlParts {
+    std::string scheme;
+    std::optional<std::string> userInfo;
+    std::optional<std::string> host;
+    std::optional<std::string> port;
+    std::string path;
+    std::optional<std::string> query;
+    std::optional<std::string> fragment;
+
+    bool operator==(const UrlParts&) const = default;
+};
+
+namespace Url {
+
+// Parses text as an address bar would: characters a URL cannot hold (spaces,
+// non-ASCII in path, query or fragment) are percent-encoded as UTF-8 and an
+// internationalised host name becomes its ASCII (punycode) form. None when the
+// text is not an absolute URL with a scheme.
+std::optional<UrlParts> parse(std::string_view text);
+
+// Re-assembles the parts into absolute text; none when they cannot form a URL.
+std::optional<std::string> assemble(const UrlParts& parts);
+
+// The host of an address, or none when it does not parse or has no host.
+std::optional<std::string> host(std::string_view url);
+
+// The text shown for a page without a title: the host, else the whole address.
+std::string hostOrText(std::string_view url);
+
+// Percent-encodes a URL query value (UTF-8; a space becomes %20, never "+").
+std::string encodeQueryValue(std::string_view value);
+
+}  // namespace Url
+}  // namespace velumo

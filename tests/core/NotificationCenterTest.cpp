@@ -1,0 +1,96 @@
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "MainQueue.h"
+#include "NotificationCenter.h"
+
+namespace velumo {
+namespace {
+
+TEST(NotificationCenter, DeliversByNameAndSenderUntilTheTokenGoes) {
+    NotificationCenter center;
+    int sender = 0;
+    int other = 0;
+    std::vector<std::string> seen;
+    auto any = center.addObserver("A", nullptr, [&](const Notification& n) {
+        seen.push_back("any:" + std::string(n.name));
+    });
+    auto fromSender = center.addObserver("A", &sender, [&](const Notification& n) {
+        EXPECT_EQ(n.object, &sender);
+        seen.push_back("sender");
+    });
+
+    center.post("A", &sender);
+    center.post("A", &other);
+    center.post("B", &sender);
+    EXPECT_EQ(seen, (std::vector<std::string>{"any:A", "sender", "any:A"}));
+
+    seen.clear();
+    any.reset();
+    { auto moved = std::move(fromSender); }
+    center.post("A", &sender);
+    EXPECT_TRUE(seen.empty());
+}
+
+TEST(NotificationCenter, ObserverRemovedDuringAPostIsNotCalledAfterwards) {
+    NotificationCenter center;
+    int secondCalls = 0;
+    NotificationCenter::Token second;
+    auto first = center.addObserver("A", nullptr, [&](const Notification&) { second.reset(); });
+    second = center.addObserver("A", nullptr, [&](const Notification&) { ++secondCalls; });
+
+    center.post("A", nullptr);
+    EXPECT_EQ(secondCalls, 0);
+}
+
+TEST(NotificationCenter, ObserverMayPostAndObserveFromItsCallback) {
+    NotificationCenter center;
+    int inner = 0;
+    std::vector<NotificationCenter::Token> later;
+    auto outer = center.addObserver("outer", nullptr, [&](const Notification&) {
+        later.push_back(center.addObserver("inner", nullptr, [&](const Notification&) { ++inner; }));
+        center.post("inner", nullptr);
+    });
+    center.post("outer", nullptr);
+    EXPECT_EQ(inner, 1);
+}
+
+TEST(NotificationCenter, PostsFromManyThreadsReachEveryObserver) {
+    NotificationCenter center;
+    std::atomic<int> calls{0};
+    auto token = center.addObserver("A", nullptr, [&](const Notification&) { ++calls; });
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 500; ++i) {
+                center.post("A", nullptr);
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(calls.load(), 2000);
+}
+
+TEST(MainQueue, RunsStepsOnLaterTurnsInOrder) {
+    std::vector<int> order;
+    MainQueue::asyncAfter(std::chrono::milliseconds(20), [&] { order.push_back(3); });
+    MainQueue::async([&] { order.push_back(1); });
+    MainQueue::async([&] { order.push_back(2); });
+    EXPECT_TRUE(order.empty());
+
+    const gint64 deadline = g_get_monotonic_time() + G_USEC_PER_SEC * 5;
+    while (order.size() < 3 && g_get_monotonic_time() < deadline) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+}
+
+}  // namespace
+}  // namespace velumo
