@@ -1,0 +1,64 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/Models.h"
+
+namespace velumo {
+
+enum class MoreMenuAction {
+    navigateBack,
+    navigateForward,
+    reload,
+    opacitySubmenu,
+    toggleAutoHide,
+    toggleAlwaysOnTop,
+    restoreWindowMode,
+    editAddress,
+    bookmark,
+    copyURL,
+    openExternally,
+    pageDisplayControls,
+    newWindow,
+    separator,
+};
+
+// What the more-menu shows depends on this state of the window.
+struct MoreMenuState {
+    BrowserWindowMode mode = BrowserWindowMode::window;
+    bool canGoBack = false;
+    bool canGoForward = false;
+    bool autoHide = false;
+    bool alwaysOnTop = true;
+};
+
+struct MoreMenuItem {
+    MoreMenuAction action = MoreMenuAction::separator;
+    std::string title;
+    // The keyboard hint shown beside the title, e.g. "Ctrl+L"; empty for none.
+    std::string keyHint;
+    bool enabled = true;
+    // Present for items with an on/off state.
+    std::optional<bool> checked;
+
+    bool operator==(const MoreMenuItem&) const = default;
+};
+
+struct OpacityMenuItem {
+    int tag = 100;
+    std::string title;
+    bool checked = false;
+
+    bool operator==(const OpacityMenuItem&) const = default;
+};
+
+// The more-menu's items, top to bottom, rebuilt each time it opens.
+std::vector<MoreMenuItem> moreMenuItems(const MoreMenuState& state);
+
+// The ten opacity items 100% ... 10%; an item is checked when the window's
+// opacity is within 0.01 of it.
+std::vector<OpacityMenuItem> opacityMenuItems(double opacity);
+
+}  // namespace velumo
