@@ -283,24 +283,23 @@ TEST_F(WindowSet, SteppingWithOneVisibleWindowHidesNothing) {
     EXPECT_EQ(manager.nextIndex(), 0);
 }
 
-TEST_F(WindowSet, BossKeyHidesTheCurrentWindowUnderThePointerAndBringsItBack) {
+TEST_F(WindowSet, BossKeyTogglesTheCurrentWindowUnlessItSitsOnAnotherScreen) {
     open(2);
     manager.markActive(*window(1));
+    const Log broughtForward{"w1:move", "w1:front", "w1:key", "activate", "post:w1"};
 
     manager.toggleBossVisibility();
     EXPECT_EQ(log, (Log{"w1:move", "w1:hide"}));
-
     log.clear();
     manager.toggleBossVisibility();
-    EXPECT_EQ(log, (Log{"w1:move", "w1:front", "w1:key", "activate", "post:w1"}));
+    EXPECT_EQ(log, broughtForward);
     EXPECT_TRUE(window(2)->visible);
-}
 
-TEST_F(WindowSet, BossKeyShowsAWindowOnAnotherScreenInsteadOfHidingIt) {
-    open(1);
+    // Visible, but on another screen than the pointer: moved there and shown.
     window(1)->movesToPointer = true;
+    log.clear();
     manager.toggleBossVisibility();
-    EXPECT_EQ(log, (Log{"w1:move", "w1:front", "w1:key", "activate", "post:w1"}));
+    EXPECT_EQ(log, broughtForward);
     EXPECT_TRUE(window(1)->visible);
 }
 
