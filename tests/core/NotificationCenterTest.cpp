@@ -1,10 +1,10 @@
-#include <glib.h>
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <glib.h>
+#include <gtest/gtest.h>
 
 #include "MainQueue.h"
 #include "NotificationCenter.h"
@@ -17,9 +17,8 @@ TEST(NotificationCenter, DeliversByNameAndSenderUntilTheTokenGoes) {
     int sender = 0;
     int other = 0;
     std::vector<std::string> seen;
-    auto any = center.addObserver("A", nullptr, [&](const Notification& n) {
-        seen.push_back("any:" + std::string(n.name));
-    });
+    auto any = center.addObserver(
+        "A", nullptr, [&](const Notification& n) { seen.push_back("any:" + std::string(n.name)); });
     auto fromSender = center.addObserver("A", &sender, [&](const Notification& n) {
         EXPECT_EQ(n.object, &sender);
         seen.push_back("sender");
@@ -53,7 +52,8 @@ TEST(NotificationCenter, ObserverMayPostAndObserveFromItsCallback) {
     int inner = 0;
     std::vector<NotificationCenter::Token> later;
     auto outer = center.addObserver("outer", nullptr, [&](const Notification&) {
-        later.push_back(center.addObserver("inner", nullptr, [&](const Notification&) { ++inner; }));
+        later.push_back(
+            center.addObserver("inner", nullptr, [&](const Notification&) { ++inner; }));
         center.post("inner", nullptr);
     });
     center.post("outer", nullptr);
