@@ -2,7 +2,6 @@
 
 #include <glib.h>
 
-
 namespace velumo {
 namespace {
 
@@ -11,7 +10,9 @@ gboolean runOnce(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
-void destroyStep(gpointer data) { delete static_cast<MainQueue::Step*>(data); }
+void destroyStep(gpointer data) {
+    delete static_cast<MainQueue::Step*>(data);
+}
 
 void attach(GSource* source, MainQueue::Step step) {
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
@@ -22,7 +23,9 @@ void attach(GSource* source, MainQueue::Step step) {
 
 }  // namespace
 
-void MainQueue::async(Step step) { attach(g_idle_source_new(), std::move(step)); }
+void MainQueue::async(Step step) {
+    attach(g_idle_source_new(), std::move(step));
+}
 
 void MainQueue::asyncAfter(std::chrono::milliseconds delay, Step step) {
     attach(g_timeout_source_new(static_cast<guint>(delay.count())), std::move(step));

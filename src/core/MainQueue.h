@@ -9,7 +9,7 @@ namespace velumo {
 // main-loop turn, `asyncAfter` after a delay. Safe to call from any thread; the
 // step always runs on the thread that iterates the default context.
 class MainQueue {
-public:
+  public:
     using Step = std::function<void()>;
 
     static void async(Step step);

@@ -34,7 +34,9 @@ NotificationCenter::Token& NotificationCenter::Token::operator=(Token&& other) n
     return *this;
 }
 
-NotificationCenter::Token::~Token() { reset(); }
+NotificationCenter::Token::~Token() {
+    reset();
+}
 
 void NotificationCenter::Token::reset() {
     auto registry = registry_.lock();

@@ -24,12 +24,12 @@ class NotificationCenter {
     struct Observer;
     struct Registry;
 
-public:
+  public:
     using Callback = std::function<void(const Notification&)>;
 
     // Unregisters its observer when destroyed or reset. Move-only.
     class Token {
-    public:
+      public:
         Token() = default;
         Token(Token&&) noexcept = default;
         Token& operator=(Token&& other) noexcept;
@@ -40,7 +40,7 @@ public:
         void reset();
         explicit operator bool() const { return !observer_.expired(); }
 
-    private:
+      private:
         friend class NotificationCenter;
         Token(std::weak_ptr<Registry> registry, std::weak_ptr<Observer> observer)
             : registry_(std::move(registry)), observer_(std::move(observer)) {}
@@ -59,7 +59,7 @@ public:
     [[nodiscard]] Token addObserver(std::string name, const void* object, Callback callback);
     void post(std::string_view name, const void* object);
 
-private:
+  private:
     std::shared_ptr<Registry> registry_;
 };
 

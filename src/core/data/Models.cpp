@@ -51,10 +51,18 @@ std::optional<Enum> fromRaw(const RawTable<Enum, N>& table, std::string_view raw
 
 }  // namespace
 
-std::string_view rawValue(SearchEngine engine) { return rawOf(searchEngines, engine); }
-std::string_view rawValue(MenuBarIconStyle style) { return rawOf(iconStyles, style); }
-std::string_view rawValue(BrowserWindowMode mode) { return rawOf(windowModes, mode); }
-std::string_view rawValue(BrowserIdentityMode mode) { return rawOf(identityModes, mode); }
+std::string_view rawValue(SearchEngine engine) {
+    return rawOf(searchEngines, engine);
+}
+std::string_view rawValue(MenuBarIconStyle style) {
+    return rawOf(iconStyles, style);
+}
+std::string_view rawValue(BrowserWindowMode mode) {
+    return rawOf(windowModes, mode);
+}
+std::string_view rawValue(BrowserIdentityMode mode) {
+    return rawOf(identityModes, mode);
+}
 
 std::optional<SearchEngine> searchEngineFromRaw(std::string_view raw) {
     return fromRaw(searchEngines, raw);

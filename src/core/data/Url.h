@@ -7,7 +7,8 @@
 namespace velumo {
 
 // An absolute URL split into its RFC 3986 parts. Absent parts are nullopt;
-// an empty path is "". Scheme and host keep the case they were given in.
+// an empty path is "". Scheme and host keep the case they were given in; an IP
+// literal host keeps its brackets ("[::1]").
 struct UrlParts {
     std::string scheme;
     std::optional<std::string> userInfo;
@@ -27,6 +28,9 @@ namespace Url {
 // internationalised host name becomes its ASCII (punycode) form. None when the
 // text is not an absolute URL with a scheme.
 std::optional<UrlParts> parse(std::string_view text);
+
+// True for "http" and "https" in any case.
+bool isWebScheme(std::string_view scheme);
 
 // Re-assembles the parts into absolute text; none when they cannot form a URL.
 std::optional<std::string> assemble(const UrlParts& parts);

@@ -1,0 +1,65 @@
+#include "data/AddressResolver.h"
+
+#include "data/TextRules.h"
+#include "data/Url.h"
+
+namespace velumo {
+namespace {
+
+struct EngineAddresses {
+    std::string_view host;
+    std::string_view searchPath;
+};
+
+EngineAddresses addressesOf(SearchEngine engine) {
+    switch (engine) {
+        case SearchEngine::google:
+            return {"www.google.com", "/search"};
+        case SearchEngine::duckduckgo:
+            return {"duckduckgo.com", "/"};
+        case SearchEngine::bing:
+            break;
+    }
+    return {"www.bing.com", "/search"};
+}
+
+// The address as the URL reader takes it, when it is an http or https one.
+std::optional<std::string> webAddress(std::string_view text) {
+    const auto parts = Url::parse(text);
+    if (!parts || !Url::isWebScheme(parts->scheme)) {
+        return std::nullopt;
+    }
+    return Url::assemble(*parts);
+}
+
+}  // namespace
+
+std::string homeURL(SearchEngine engine) {
+    return "https://" + std::string(addressesOf(engine).host) + "/";
+}
+
+std::string searchURL(SearchEngine engine, std::string_view text) {
+    const auto addresses = addressesOf(engine);
+    return "https://" + std::string(addresses.host) + std::string(addresses.searchPath) +
+           "?q=" + Url::encodeQueryValue(text);
+}
+
+std::string AddressResolver::resolve(std::string_view text, SearchEngine engine) {
+    const auto trimmed = TextRules::trimmed(text);
+    if (trimmed.empty()) {
+        return homeURL(engine);
+    }
+    if (auto url = webAddress(trimmed)) {
+        return std::move(*url);
+    }
+    // Bare host names, with or without a path: "example.com/page".
+    if (trimmed.find(' ') == std::string_view::npos &&
+        trimmed.find('.') != std::string_view::npos) {
+        if (auto url = webAddress("https://" + std::string(trimmed))) {
+            return std::move(*url);
+        }
+    }
+    return searchURL(engine, trimmed);
+}
+
+}  // namespace velumo

@@ -1,0 +1,308 @@
+#include "data/AppDataSanitizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+#include <tuple>
+#include <unordered_set>
+
+#include <nlohmann/json.hpp>
+
+#include "data/DiskSnapshot.h"
+#include "data/TextRules.h"
+#include "data/Url.h"
+
+namespace velumo {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr std::size_t maximumURLBytes = 4096;
+constexpr std::size_t maximumIDCharacters = 64;
+constexpr std::size_t maximumTitleCharacters = 512;
+constexpr std::size_t maximumCategoryTitleCharacters = 64;
+constexpr std::size_t maximumShortcutCharacters = 128;
+constexpr std::size_t maximumHistoryEntries = 50;
+constexpr double minimumOpacity = 0.1;
+constexpr double maximumOpacity = 1.0;
+
+std::uint32_t saturatedPosition(std::size_t rank) {
+    return static_cast<std::uint32_t>(
+        std::min<std::size_t>(rank, std::numeric_limits<std::uint32_t>::max()));
+}
+
+// The site's icon: the page address with path "/favicon.ico" and without
+// query and fragment.
+std::optional<std::string> derivedFaviconURL(std::string_view url) {
+    auto parts = Url::parse(url);
+    if (!parts) {
+        return std::nullopt;
+    }
+    parts->path = "/favicon.ico";
+    parts->query.reset();
+    parts->fragment.reset();
+    return Url::assemble(*parts);
+}
+
+std::vector<BookmarkCategory> sanitizedCategories(const std::vector<DiskCategory>& records) {
+    std::vector<BookmarkCategory> kept;
+    std::unordered_set<std::string_view> ids;
+    for (const auto& record : records) {
+        if (!AppDataSanitizer::validID(record.id) || record.createdAt == 0) {
+            continue;
+        }
+        auto title = AppDataSanitizer::text(record.title, maximumCategoryTitleCharacters);
+        if (!title || !ids.insert(record.id).second) {
+            continue;
+        }
+        kept.push_back({record.id, std::move(*title), record.position, record.createdAt});
+    }
+    std::ranges::stable_sort(kept, {}, &BookmarkCategory::position);
+    for (std::size_t index = 0; index < kept.size(); ++index) {
+        kept[index].position = saturatedPosition(index);
+    }
+    return kept;
+}
+
+std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
+                                         const std::vector<BookmarkCategory>& categories) {
+    std::unordered_set<std::string_view> categoryIDs;
+    for (const auto& category : categories) {
+        categoryIDs.insert(category.id);
+    }
+    std::vector<Bookmark> kept;
+    // The address set views the kept bookmarks' own strings, which stay in
+    // place because the vector never grows beyond this reservation.
+    kept.reserve(records.size());
+    std::unordered_set<std::string_view> takenIDs;
+    std::unordered_set<std::string_view> addresses;
+    for (auto& record : records) {
+        if (!AppDataSanitizer::validID(record.id) || record.createdAt == 0) {
+            continue;
+        }
+        auto url = AppDataSanitizer::webURL(record.url);
+        if (!url) {
+            continue;
+        }
+        auto title = AppDataSanitizer::text(record.title, maximumTitleCharacters);
+        // An id stays taken even when its bookmark is then dropped for its address.
+        if (!title || !takenIDs.insert(record.id).second || addresses.contains(*url)) {
+            continue;
+        }
+        Bookmark bookmark;
+        bookmark.id = record.id;
+        bookmark.url = std::move(*url);
+        bookmark.title = std::move(*title);
+        bookmark.createdAt = record.createdAt;
+        bookmark.position = record.position;
+        if (record.categoryId && categoryIDs.contains(*record.categoryId)) {
+            bookmark.categoryID = std::move(record.categoryId);
+        }
+        if (record.faviconUrl) {
+            bookmark.faviconURL = AppDataSanitizer::webURL(*record.faviconUrl);
+        }
+        if (!bookmark.faviconURL) {
+            bookmark.faviconURL = derivedFaviconURL(bookmark.url);
+        }
+        kept.push_back(std::move(bookmark));
+        addresses.insert(kept.back().url);
+    }
+    AppDataSanitizer::normalizeBookmarkPositions(kept);
+    return kept;
+}
+
+std::vector<HistoryEntry> sanitizedHistory(const std::vector<DiskHistory>& records) {
+    std::vector<HistoryEntry> kept;
+    std::unordered_set<std::string_view> ids;
+    for (const auto& record : records) {
+        if (kept.size() == maximumHistoryEntries) {
+            break;
+        }
+        if (!AppDataSanitizer::validID(record.id) || record.visitedAt == 0) {
+            continue;
+        }
+        auto url = AppDataSanitizer::webURL(record.url);
+        if (!url) {
+            continue;
+        }
+        auto title = AppDataSanitizer::text(record.title, maximumTitleCharacters);
+        if (!title || !ids.insert(record.id).second) {
+            continue;
+        }
+        kept.push_back({record.id, std::move(*url), std::move(*title), record.visitedAt});
+    }
+    return kept;
+}
+
+std::string sanitizedShortcut(const std::optional<std::string>& value,
+                              const std::string& fallback) {
+    if (!value) {
+        return fallback;
+    }
+    return AppDataSanitizer::text(*value, maximumShortcutCharacters).value_or(fallback);
+}
+
+AppSettings sanitizedSettings(const DiskSettings& record) {
+    const AppSettings defaults;
+    AppSettings settings;
+    settings.searchEngine = record.searchEngine.value_or(defaults.searchEngine);
+    settings.shortcut = sanitizedShortcut(record.shortcut, defaults.shortcut);
+    settings.previousWindowShortcut =
+        sanitizedShortcut(record.previousWindowShortcut, defaults.previousWindowShortcut);
+    settings.nextWindowShortcut =
+        sanitizedShortcut(record.nextWindowShortcut, defaults.nextWindowShortcut);
+    const auto& theme = record.themePreference;
+    if (theme && (*theme == "system" || *theme == "light" || *theme == "dark")) {
+        settings.themePreference = *theme;
+    }
+    settings.keepRunningAfterLastWindow =
+        record.keepRunningAfterLastWindow.value_or(defaults.keepRunningAfterLastWindow);
+    settings.autoHideToolbar = record.autoHideToolbar.value_or(defaults.autoHideToolbar);
+    settings.menuBarIconStyle = record.menuBarIconStyle.value_or(defaults.menuBarIconStyle);
+    const double opacity = record.defaultOpacity.value_or(defaults.defaultOpacity);
+    settings.defaultOpacity = opacity <= minimumOpacity  ? minimumOpacity
+                              : opacity > maximumOpacity ? maximumOpacity
+                                                         : opacity;
+    return settings;
+}
+
+Json bookmarkJson(const Bookmark& bookmark) {
+    Json object = {{"id", bookmark.id},
+                   {"url", bookmark.url},
+                   {"title", bookmark.title},
+                   {"createdAt", bookmark.createdAt},
+                   {"position", bookmark.position}};
+    if (bookmark.faviconURL) {
+        object["faviconUrl"] = *bookmark.faviconURL;
+    }
+    if (bookmark.categoryID) {
+        object["categoryId"] = *bookmark.categoryID;
+    }
+    return object;
+}
+
+Json settingsJson(const AppSettings& settings) {
+    return {{"searchEngine", rawValue(settings.searchEngine)},
+            {"shortcut", settings.shortcut},
+            {"previousWindowShortcut", settings.previousWindowShortcut},
+            {"nextWindowShortcut", settings.nextWindowShortcut},
+            {"themePreference", settings.themePreference},
+            {"keepRunningAfterLastWindow", settings.keepRunningAfterLastWindow},
+            {"autoHideToolbar", settings.autoHideToolbar},
+            {"menuBarIconStyle", rawValue(settings.menuBarIconStyle)},
+            {"defaultOpacity", settings.defaultOpacity}};
+}
+
+}  // namespace
+
+std::optional<AppDataSnapshot> AppDataSanitizer::decode(std::string_view data) {
+    auto file = DiskSnapshot::read(data);
+    if (!file || (file->version != 1 && file->version != 2)) {
+        return std::nullopt;
+    }
+    AppDataSnapshot snapshot;
+    snapshot.defaultBookmarksSeedVersion = file->defaultBookmarksSeedVersion.value_or(0);
+    snapshot.bookmarkCategories = sanitizedCategories(file->bookmarkCategories);
+    snapshot.bookmarks = sanitizedBookmarks(file->bookmarks, snapshot.bookmarkCategories);
+    snapshot.history = sanitizedHistory(file->history);
+    snapshot.settings = sanitizedSettings(file->settings);
+    return snapshot;
+}
+
+std::expected<std::string, std::string> AppDataSanitizer::encode(const AppDataSnapshot& snapshot) {
+    // JSON has no form for these; the library would quietly write null.
+    if (!std::isfinite(snapshot.settings.defaultOpacity)) {
+        return std::unexpected("无法保存数据：默认不透明度不是有效的数值");
+    }
+    Json bookmarks = Json::array();
+    for (const auto& bookmark : snapshot.bookmarks) {
+        bookmarks.push_back(bookmarkJson(bookmark));
+    }
+    Json categories = Json::array();
+    for (const auto& category : snapshot.bookmarkCategories) {
+        categories.push_back({{"id", category.id},
+                              {"title", category.title},
+                              {"position", category.position},
+                              {"createdAt", category.createdAt}});
+    }
+    Json history = Json::array();
+    for (const auto& entry : snapshot.history) {
+        history.push_back({{"id", entry.id},
+                           {"url", entry.url},
+                           {"title", entry.title},
+                           {"visitedAt", entry.visitedAt}});
+    }
+    // nlohmann's objects keep their keys sorted, so the output is too.
+    const Json document = {{"version", 2},
+                           {"defaultBookmarksSeedVersion", snapshot.defaultBookmarksSeedVersion},
+                           {"bookmarks", std::move(bookmarks)},
+                           {"bookmarkCategories", std::move(categories)},
+                           {"history", std::move(history)},
+                           {"settings", settingsJson(snapshot.settings)}};
+    try {
+        return document.dump(2);
+    } catch (const Json::exception& error) {
+        return std::unexpected(std::string("无法保存数据：") + error.what());
+    }
+}
+
+std::optional<std::string> AppDataSanitizer::webURL(std::string_view text) {
+    const auto trimmed = TextRules::trimmed(text);
+    if (trimmed.empty() || trimmed.size() > maximumURLBytes ||
+        TextRules::containsControlCharacter(trimmed)) {
+        return std::nullopt;
+    }
+    const auto parts = Url::parse(trimmed);
+    if (!parts || !Url::isWebScheme(parts->scheme) || !parts->host || parts->host->empty()) {
+        return std::nullopt;
+    }
+    // Escaping can make the stored form longer than what was typed; it must
+    // meet the limit too, or the address would not survive the next read.
+    auto url = Url::assemble(*parts);
+    if (!url || url->size() > maximumURLBytes) {
+        return std::nullopt;
+    }
+    return url;
+}
+
+std::optional<std::string> AppDataSanitizer::text(std::string_view text, std::size_t maximum) {
+    const auto trimmed = TextRules::trimmed(text);
+    if (trimmed.empty() || TextRules::containsControlCharacter(trimmed)) {
+        return std::nullopt;
+    }
+    const auto count = TextRules::characterCount(trimmed);
+    if (!count || *count > maximum) {
+        return std::nullopt;
+    }
+    return std::string(trimmed);
+}
+
+bool AppDataSanitizer::validID(std::string_view text) {
+    if (text.empty() || !TextRules::isIdentifierText(text)) {
+        return false;
+    }
+    const auto count = TextRules::characterCount(text);
+    return count && *count <= maximumIDCharacters;
+}
+
+void AppDataSanitizer::normalizeBookmarkPositions(std::vector<Bookmark>& bookmarks) {
+    std::vector<std::size_t> order(bookmarks.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::ranges::stable_sort(order, [&bookmarks](std::size_t a, std::size_t b) {
+        return std::tie(bookmarks[a].categoryID, bookmarks[a].position) <
+               std::tie(bookmarks[b].categoryID, bookmarks[b].position);
+    });
+    std::size_t rank = 0;
+    const std::optional<std::string>* group = nullptr;
+    for (const auto index : order) {
+        auto& bookmark = bookmarks[index];
+        if (group == nullptr || *group != bookmark.categoryID) {
+            rank = 0;
+        }
+        group = &bookmark.categoryID;
+        bookmark.position = saturatedPosition(rank++);
+    }
+}
+
+}  // namespace velumo

@@ -1,0 +1,302 @@
+#include "data/Url.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include <glib.h>
+#include <uriparser/Uri.h>
+
+// Addresses are read the way an address bar reads them. uriparser alone is
+// strict RFC 3986, so before it sees the text, whatever a URL cannot hold is
+// made legal: in user information, path, query and fragment every byte outside
+// the characters RFC 3986 allows there (a space, non-ASCII as UTF-8, a "%" that
+// starts no valid escape) becomes %XX, while valid escapes stay as they are; an
+// internationalised host name becomes its ASCII (punycode) form through
+// g_hostname_to_ascii. The result is plain RFC 3986, so reading it again
+// changes nothing, and what the user typed opens the page it names.
+
+namespace velumo {
+namespace {
+
+constexpr std::array<char, 16> hexDigits{'0', '1', '2', '3', '4', '5', '6', '7',
+                                         '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
+constexpr unsigned largestPort = 65535;
+
+bool isAlphaNumeric(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool isUnreserved(char c) {
+    return isAlphaNumeric(c) || c == '-' || c == '.' || c == '_' || c == '~';
+}
+
+bool isSubDelimiter(char c) {
+    constexpr std::string_view subDelimiters = "!$&'()*+,;=";
+    return subDelimiters.find(c) != std::string_view::npos;
+}
+
+enum class Component { userInfo, path, query, fragment };
+
+// The characters RFC 3986 lets stand unescaped in a component.
+bool isAllowed(char c, Component component) {
+    if (isUnreserved(c) || isSubDelimiter(c) || c == ':') {
+        return true;
+    }
+    switch (component) {
+        case Component::userInfo:
+            return false;
+        case Component::path:
+            return c == '@' || c == '/';
+        case Component::query:
+        case Component::fragment:
+            return c == '@' || c == '/' || c == '?';
+    }
+    return false;
+}
+
+void appendPercentEncoded(std::string& out, unsigned char byte) {
+    out += '%';
+    out += hexDigits[byte >> 4];
+    out += hexDigits[byte & 0x0F];
+}
+
+void appendEncoded(std::string& out, std::string_view text, Component component) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool validEscape =
+            c == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2]);
+        if (validEscape || isAllowed(c, component)) {
+            out += c;
+        } else {
+            appendPercentEncoded(out, static_cast<unsigned char>(c));
+        }
+    }
+}
+
+bool isAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Appends the authority with its host in ASCII and its user information
+// escaped. False when the host name cannot be converted.
+bool appendAuthority(std::string& out, std::string_view authority) {
+    // Like browsers, split at the last "@": one inside the user information is
+    // escaped rather than taken for the end of it.
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        appendEncoded(out, authority.substr(0, at), Component::userInfo);
+        out += '@';
+        authority.remove_prefix(at + 1);
+    }
+    std::size_t hostEnd = 0;
+    if (authority.starts_with('[')) {
+        const auto close = authority.find(']');
+        hostEnd = close == std::string_view::npos ? authority.size() : close + 1;
+    } else {
+        hostEnd = std::min(authority.find(':'), authority.size());
+    }
+    const auto host = authority.substr(0, hostEnd);
+    if (isAscii(host)) {
+        out += host;
+    } else {
+        if (host.find('\0') != std::string_view::npos) {
+            return false;
+        }
+        const std::unique_ptr<gchar, decltype(&g_free)> ascii(
+            g_hostname_to_ascii(std::string(host).c_str()), &g_free);
+        if (!ascii) {
+            return false;
+        }
+        out += ascii.get();
+    }
+    // The port is left to the parser, which accepts only digits.
+    out += authority.substr(hostEnd);
+    return true;
+}
+
+// Makes the text plain RFC 3986 (see the top of this file). None when it has
+// no scheme or its host name cannot be converted.
+std::optional<std::string> encodeForParsing(std::string_view text) {
+    const auto schemeEnd = text.find_first_of(":/?#");
+    if (schemeEnd == std::string_view::npos || text[schemeEnd] != ':') {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    out += text.substr(0, schemeEnd + 1);
+    auto rest = text.substr(schemeEnd + 1);
+    if (rest.starts_with("//")) {
+        const auto authorityEnd = std::min(rest.find_first_of("/?#", 2), rest.size());
+        out += "//";
+        if (!appendAuthority(out, rest.substr(2, authorityEnd - 2))) {
+            return std::nullopt;
+        }
+        rest.remove_prefix(authorityEnd);
+    }
+    const auto pathEnd = std::min(rest.find_first_of("?#"), rest.size());
+    appendEncoded(out, rest.substr(0, pathEnd), Component::path);
+    rest.remove_prefix(pathEnd);
+    if (rest.starts_with('?')) {
+        const auto queryEnd = std::min(rest.find('#'), rest.size());
+        out += '?';
+        appendEncoded(out, rest.substr(1, queryEnd - 1), Component::query);
+        rest.remove_prefix(queryEnd);
+    }
+    if (rest.starts_with('#')) {
+        out += '#';
+        appendEncoded(out, rest.substr(1), Component::fragment);
+    }
+    return out;
+}
+
+std::string textOf(const UriTextRangeA& range) {
+    return {range.first, static_cast<std::size_t>(range.afterLast - range.first)};
+}
+
+std::optional<std::string> optionalTextOf(const UriTextRangeA& range) {
+    if (range.first == nullptr) {
+        return std::nullopt;
+    }
+    return textOf(range);
+}
+
+bool isPortInRange(std::string_view port) {
+    unsigned value = 0;
+    for (const char digit : port) {
+        value = value * 10 + static_cast<unsigned>(digit - '0');
+        if (value > largestPort) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Splits text that must already be plain RFC 3986; none when it is not an
+// absolute URL or its port is above 65535.
+std::optional<UrlParts> parseStrict(std::string_view text) {
+    UriUriA uri{};
+    const char* errorPosition = nullptr;
+    if (uriParseSingleUriExA(&uri, text.data(), text.data() + text.size(), &errorPosition) !=
+        URI_SUCCESS) {
+        return std::nullopt;
+    }
+    const std::unique_ptr<UriUriA, decltype(&uriFreeUriMembersA)> owner(&uri, &uriFreeUriMembersA);
+    if (uri.scheme.first == nullptr) {
+        return std::nullopt;
+    }
+    UrlParts parts;
+    parts.scheme = textOf(uri.scheme);
+    parts.userInfo = optionalTextOf(uri.userInfo);
+    if (uri.hostText.first != nullptr) {
+        const bool ipLiteral =
+            uri.hostData.ip6 != nullptr || uri.hostData.ipFuture.first != nullptr;
+        parts.host = ipLiteral ? "[" + textOf(uri.hostText) + "]" : textOf(uri.hostText);
+    }
+    parts.port = optionalTextOf(uri.portText);
+    if (parts.port && !isPortInRange(*parts.port)) {
+        return std::nullopt;
+    }
+    if (uri.hostText.first != nullptr || uri.absolutePath == URI_TRUE) {
+        if (uri.pathHead != nullptr) {
+            parts.path = "/";
+        }
+    }
+    for (const auto* segment = uri.pathHead; segment != nullptr; segment = segment->next) {
+        if (segment != uri.pathHead) {
+            parts.path += '/';
+        }
+        parts.path += textOf(segment->text);
+    }
+    parts.query = optionalTextOf(uri.query);
+    parts.fragment = optionalTextOf(uri.fragment);
+    return parts;
+}
+
+std::string compose(const UrlParts& parts) {
+    std::string text = parts.scheme + ":";
+    if (parts.host) {
+        text += "//";
+        if (parts.userInfo) {
+            text += *parts.userInfo + "@";
+        }
+        text += *parts.host;
+        if (parts.port) {
+            text += ":" + *parts.port;
+        }
+    }
+    text += parts.path;
+    if (parts.query) {
+        text += "?" + *parts.query;
+    }
+    if (parts.fragment) {
+        text += "#" + *parts.fragment;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<UrlParts> Url::parse(std::string_view text) {
+    const auto encoded = encodeForParsing(text);
+    if (!encoded) {
+        return std::nullopt;
+    }
+    return parseStrict(*encoded);
+}
+
+std::optional<std::string> Url::assemble(const UrlParts& parts) {
+    // Parts that do not read back as themselves cannot form this URL: a "?"
+    // in the path, user information without a host, a path without "/" after
+    // a host...
+    auto text = compose(parts);
+    const auto reread = parseStrict(text);
+    if (!reread || *reread != parts) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool Url::isWebScheme(std::string_view scheme) {
+    const auto equalsIgnoringCase = [scheme](std::string_view lowerCase) {
+        return std::ranges::equal(scheme, lowerCase, [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+        });
+    };
+    return equalsIgnoringCase("http") || equalsIgnoringCase("https");
+}
+
+std::optional<std::string> Url::host(std::string_view url) {
+    auto parts = parse(url);
+    if (!parts || !parts->host || parts->host->empty()) {
+        return std::nullopt;
+    }
+    return std::move(parts->host);
+}
+
+std::string Url::hostOrText(std::string_view url) {
+    return host(url).value_or(std::string(url));
+}
+
+std::string Url::encodeQueryValue(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (const char c : value) {
+        if (isUnreserved(c)) {
+            out += c;
+        } else {
+            appendPercentEncoded(out, static_cast<unsigned char>(c));
+        }
+    }
+    return out;
+}
+
+}  // namespace velumo

@@ -1,0 +1,206 @@
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include "shell/GlobalHotKeyManager.h"
+
+namespace velumo {
+namespace {
+
+// A desktop that grabs each combination for one client at a time, refuses
+// chosen combinations ("keyCode-modifiers" -> status; 0 answers without a
+// reference) and records every call.
+class FakeHotKeyService : public HotKeyService {
+  public:
+    std::map<std::string, std::int32_t> refusals;
+    std::vector<std::string> calls;
+    std::map<Reference, std::pair<std::string, HotKeyIdentifier>> grabs;
+    PressHandler handler;
+    int handlerInstalls = 0;
+
+    Registration registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers,
+                                HotKeyIdentifier identifier) override {
+        const auto text = std::to_string(keyCode) + "-" + std::to_string(modifiers);
+        calls.push_back("+" + text);
+        if (refusals.contains(text)) {
+            return {refusals[text], std::nullopt};
+        }
+        for (const auto& [reference, grab] : grabs) {
+            if (grab.first == text) {
+                return {HotKeyStatus::hotKeyExists, std::nullopt};
+            }
+        }
+        grabs[++lastReference_] = {text, identifier};
+        return {HotKeyStatus::ok, lastReference_};
+    }
+    void unregisterHotKey(Reference reference) override {
+        calls.push_back("-" + grabs.at(reference).first);
+        grabs.erase(reference);
+    }
+    void installPressHandler(PressHandler pressHandler) override {
+        handler = std::move(pressHandler);
+        ++handlerInstalls;
+    }
+    void removePressHandler() override { handler = nullptr; }
+
+    // Grabbed combinations by id; each must carry the manager's signature.
+    std::map<std::uint32_t, std::string> active() const {
+        std::map<std::uint32_t, std::string> byId;
+        for (const auto& [reference, grab] : grabs) {
+            EXPECT_EQ(grab.second.signature, 0x564C4D4FU);
+            byId[grab.second.id] = grab.first;
+        }
+        return byId;
+    }
+    std::int32_t press(std::uint32_t id, std::uint32_t signature = GlobalHotKeyManager::signature) {
+        return handler({signature, id});
+    }
+
+  private:
+    Reference lastReference_ = 0;
+};
+
+void runPendingTurns() {
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+}
+
+using Calls = std::vector<std::string>;
+const std::map<std::uint32_t, std::string> defaultsActive{
+    {1, "11-2304"}, {2, "33-2304"}, {3, "30-2304"}};
+
+auto applyDefaults(GlobalHotKeyManager& manager) {
+    return manager.updateShortcuts("Command+Option+B", "Command+Option+[", "Command+Option+]");
+}
+auto applyOthers(GlobalHotKeyManager& manager) {
+    return manager.updateShortcuts("Control+Shift+B", "Control+Shift+[", "Control+Shift+]");
+}
+std::unexpected<GlobalHotKeyError> failed(std::int32_t status) {
+    return std::unexpected(GlobalHotKeyError::registrationFailed(status));
+}
+
+TEST(GlobalHotKeyManager, ChangesRegistrationsOnlyForANewValidSet) {
+    FakeHotKeyService service;
+    GlobalHotKeyManager manager(&service);
+    ASSERT_TRUE(applyDefaults(manager));
+    EXPECT_EQ(service.active(), defaultsActive);
+    service.calls.clear();
+
+    const auto invalid = std::unexpected(GlobalHotKeyError::invalidShortcut());
+    const auto duplicate = std::unexpected(GlobalHotKeyError::duplicateShortcut());
+    EXPECT_EQ(manager.updateShortcuts("Command+Option+B", "Command+Option+[", "Command+1"),
+              invalid);
+    EXPECT_EQ(manager.updateShortcuts("Command+Option+B", "cmd+alt+b", "Command+Option+]"),
+              duplicate);
+    EXPECT_EQ(manager.updateShortcuts("Option+Command+B", "Shift+B", "COMMAND+OPTION+b"),
+              duplicate);
+    EXPECT_EQ(manager.updateShortcuts("Shift+B", "Control+]", "ctrl+]"), duplicate);
+    // The registered set, written differently.
+    EXPECT_TRUE(manager.updateShortcuts("Option+Command+B", "cmd+alt+[", "ALT+CMD+]"));
+    EXPECT_TRUE(service.calls.empty());
+
+    // Swapping two keys only works when the old grabs go before the new ones.
+    EXPECT_TRUE(
+        manager.updateShortcuts("Command+Option+[", "Command+Option+B", "Command+Option+]"));
+    EXPECT_EQ(service.calls,
+              (Calls{"-11-2304", "-33-2304", "-30-2304", "+33-2304", "+11-2304", "+30-2304"}));
+}
+
+TEST(GlobalHotKeyManager, RefusalRestoresTheEarlierSetOrLeavesNone) {
+    FakeHotKeyService service;
+    GlobalHotKeyManager manager(&service);
+    ASSERT_TRUE(applyDefaults(manager));
+    service.calls.clear();
+    service.refusals["30-4608"] = HotKeyStatus::hotKeyExists;
+    EXPECT_EQ(applyOthers(manager), failed(HotKeyStatus::hotKeyExists));
+    EXPECT_EQ(service.calls,
+              (Calls{"-11-2304", "-33-2304", "-30-2304", "+11-4608", "+33-4608", "+30-4608",
+                     "-11-4608", "-33-4608", "+11-2304", "+33-2304", "+30-2304"}));
+    EXPECT_EQ(service.active(), defaultsActive);
+    // The restored set counts as registered.
+    service.calls.clear();
+    EXPECT_TRUE(applyDefaults(manager));
+    EXPECT_TRUE(service.calls.empty());
+
+    // The answer keeps the new registration's status when restoring fails too.
+    service.refusals["33-2304"] = HotKeyStatus::hotKeyInvalid;
+    EXPECT_EQ(applyOthers(manager), failed(HotKeyStatus::hotKeyExists));
+    EXPECT_TRUE(service.active().empty());
+
+    // With no earlier set nothing is left; a success without a reference is a refusal.
+    service.refusals = {{"11-4608", HotKeyStatus::ok}};
+    EXPECT_EQ(applyOthers(manager), failed(HotKeyStatus::ok));
+    service.refusals = {{"33-2304", HotKeyStatus::hotKeyExists}};
+    EXPECT_EQ(applyDefaults(manager), failed(HotKeyStatus::hotKeyExists));
+    EXPECT_TRUE(service.active().empty());
+}
+
+TEST(GlobalHotKeyManager, PressRunsTheActionSetAtALaterTurn) {
+    FakeHotKeyService service;
+    GlobalHotKeyManager manager(&service);
+    manager.installHandlerIfNeeded();
+    manager.installHandlerIfNeeded();
+    EXPECT_EQ(service.handlerInstalls, 1);
+
+    std::vector<std::string> ran;
+    const auto record = [&](std::string name) { return [&ran, name] { ran.push_back(name); }; };
+    manager.setActions(record("stale"), nullptr, record("next"));
+    EXPECT_EQ(service.press(3), HotKeyStatus::ok);
+    EXPECT_EQ(service.press(1), HotKeyStatus::ok);
+    // An absent action is still a handled press.
+    EXPECT_EQ(service.press(2), HotKeyStatus::ok);
+    manager.setActions(record("boss"), nullptr, record("next"));
+    EXPECT_TRUE(ran.empty());
+    runPendingTurns();
+    EXPECT_EQ(ran, (std::vector<std::string>{"next", "boss"}));
+
+    EXPECT_EQ(service.press(1, fourCharCode("VLMP")), HotKeyStatus::eventNotHandled);
+    EXPECT_EQ(service.press(0), HotKeyStatus::eventNotHandled);
+    EXPECT_EQ(service.press(4), HotKeyStatus::eventNotHandled);
+    runPendingTurns();
+    EXPECT_EQ(ran.size(), 2U);
+}
+
+TEST(GlobalHotKeyManager, ReleasesEverythingWhenAskedOrGone) {
+    FakeHotKeyService service;
+    auto manager = std::make_unique<GlobalHotKeyManager>(&service);
+    manager->installHandlerIfNeeded();
+    ASSERT_TRUE(applyDefaults(*manager));
+    service.calls.clear();
+    manager->unregisterAll();
+    EXPECT_EQ(service.calls, (Calls{"-11-2304", "-33-2304", "-30-2304"}));
+    EXPECT_FALSE(service.handler);
+
+    manager->installHandlerIfNeeded();
+    ASSERT_TRUE(applyDefaults(*manager));
+    int ran = 0;
+    manager->setActions([&] { ++ran; }, nullptr, nullptr);
+    EXPECT_EQ(service.press(1), HotKeyStatus::ok);
+    manager.reset();
+    runPendingTurns();
+    EXPECT_EQ(ran, 0);
+    EXPECT_TRUE(service.grabs.empty());
+    EXPECT_FALSE(service.handler);
+}
+
+TEST(GlobalHotKeyManager, RegistersNothingUntilItHasAService) {
+    GlobalHotKeyManager manager;
+    manager.installHandlerIfNeeded();
+    EXPECT_EQ(applyDefaults(manager), failed(HotKeyStatus::hotKeyInvalid));
+
+    FakeHotKeyService first;
+    FakeHotKeyService second;
+    manager.setService(&first);
+    manager.installHandlerIfNeeded();
+    ASSERT_TRUE(applyDefaults(manager));
+    manager.setService(&second);
+    EXPECT_TRUE(first.grabs.empty());
+    EXPECT_FALSE(first.handler);
+}
+
+}  // namespace
+}  // namespace velumo

@@ -1,0 +1,125 @@
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "browser/MoreMenuModel.h"
+
+namespace velumo {
+namespace {
+
+// One line per item: title, key hint and flags, so a whole menu reads as a list.
+std::vector<std::string> describe(const std::vector<MoreMenuItem>& items) {
+    std::vector<std::string> lines;
+    for (const auto& item : items) {
+        if (item.action == MoreMenuAction::separator) {
+            lines.emplace_back("---");
+            continue;
+        }
+        std::string line =
+            item.action == MoreMenuAction::pageDisplayControls ? "[display controls]" : item.title;
+        if (!item.keyHint.empty()) {
+            line += " " + item.keyHint;
+        }
+        if (!item.enabled) {
+            line += " (disabled)";
+        }
+        if (item.checked) {
+            line += *item.checked ? " (on)" : " (off)";
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+const std::vector<std::string> commonItems = {
+    "编辑地址… Ctrl+L",
+    "收藏当前页 Ctrl+D",
+    "---",
+    "复制网址",
+    "在默认浏览器中打开",
+    "---",
+    "[display controls]",
+    "---",
+    "新建浮窗 Ctrl+N",
+};
+
+TEST(MoreMenuModel, WindowModeStartsWithTheAddressEditorAndHasNoSwitches) {
+    MoreMenuState state;
+    state.canGoBack = true;
+    state.autoHide = true;
+    EXPECT_EQ(describe(moreMenuItems(state)), commonItems);
+}
+
+TEST(MoreMenuModel, AdvertisementModeLeadsWithNavigationAndTheWindowSwitches) {
+    MoreMenuState state;
+    state.mode = BrowserWindowMode::advertisement;
+    state.autoHide = false;
+    state.alwaysOnTop = true;
+
+    std::vector<std::string> expected = {
+        "后退 Ctrl+[ (disabled)", "前进 Ctrl+] (disabled)", "刷新 Ctrl+R",  "---", "透明度",
+        "鼠标离开自动隐藏 (off)", "始终置顶 (on)",          "恢复窗口模式", "---",
+    };
+    expected.insert(expected.end(), commonItems.begin(), commonItems.end());
+    EXPECT_EQ(describe(moreMenuItems(state)), expected);
+}
+
+TEST(MoreMenuModel, AdvertisementItemsFollowTheWindowState) {
+    MoreMenuState state;
+    state.mode = BrowserWindowMode::advertisement;
+    state.canGoBack = true;
+    state.canGoForward = false;
+    state.autoHide = true;
+    state.alwaysOnTop = false;
+
+    const auto items = moreMenuItems(state);
+    ASSERT_GE(items.size(), 7U);
+    EXPECT_EQ(items[0].action, MoreMenuAction::navigateBack);
+    EXPECT_TRUE(items[0].enabled);
+    EXPECT_EQ(items[1].action, MoreMenuAction::navigateForward);
+    EXPECT_FALSE(items[1].enabled);
+    EXPECT_EQ(items[5].action, MoreMenuAction::toggleAutoHide);
+    EXPECT_EQ(items[5].checked, true);
+    EXPECT_EQ(items[6].action, MoreMenuAction::toggleAlwaysOnTop);
+    EXPECT_EQ(items[6].checked, false);
+}
+
+std::vector<int> checkedTags(double opacity) {
+    std::vector<int> tags;
+    for (const auto& item : opacityMenuItems(opacity)) {
+        if (item.checked) {
+            tags.push_back(item.tag);
+        }
+    }
+    return tags;
+}
+
+TEST(MoreMenuModel, OpacityItemsRunFromFullToTenPercent) {
+    const auto items = opacityMenuItems(1.0);
+    std::vector<std::string> titles;
+    std::vector<int> tags;
+    for (const auto& item : items) {
+        titles.push_back(item.title);
+        tags.push_back(item.tag);
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"100%", "90%", "80%", "70%", "60%", "50%", "40%",
+                                                "30%", "20%", "10%"}));
+    EXPECT_EQ(tags, (std::vector<int>{100, 90, 80, 70, 60, 50, 40, 30, 20, 10}));
+}
+
+TEST(MoreMenuModel, AnOpacityItemIsCheckedOnlyWithinAHundredthOfIt) {
+    EXPECT_EQ(checkedTags(1.0), std::vector<int>{100});
+    EXPECT_EQ(checkedTags(0.1), std::vector<int>{10});
+    EXPECT_EQ(checkedTags(0.7), std::vector<int>{70});
+    // Slider steps between the items check nothing.
+    EXPECT_TRUE(checkedTags(0.35).empty());
+    EXPECT_TRUE(checkedTags(0.05).empty());
+    EXPECT_EQ(checkedTags(0.305), std::vector<int>{30});
+    EXPECT_TRUE(checkedTags(0.32).empty());
+    EXPECT_TRUE(checkedTags(std::nan("")).empty());
+}
+
+}  // namespace
+}  // namespace velumo
