@@ -57,6 +57,7 @@ TEST_F(FloatingCommands, TheAddressEditorOpensWhatIsTypedAndCancelChangesNothing
     EXPECT_EQ(window->currentURL(), server_.url("/"));
 
     // Ctrl+L opens it too; Return takes the typed address.
+    ASSERT_TRUE(presentAndWait(window->panel()));
     tapKey(XK_l, {XK_Control_L});
     ASSERT_TRUE(runUntil([] { return openDialog() != nullptr; }));
     dialog = openDialog();

@@ -13,9 +13,14 @@ using std::chrono::milliseconds;
 
 constexpr const char* plainPage = "<title>Plain</title><body style='margin:0'>page</body>";
 
-bool hasState(BrowserWindowController& window, GdkWindowState state) {
-    const auto gdkWindow = window.panel().get_window();
-    return gdkWindow && (gdk_window_get_state(gdkWindow->gobj()) & state) != 0;
+bool isAbove(BrowserWindowController& window) {
+    const auto states = windowManagerStates(window.panel());
+    return std::find(states.begin(), states.end(), "_NET_WM_STATE_ABOVE") != states.end();
+}
+
+// On every workspace.
+bool isSticky(BrowserWindowController& window) {
+    return cardinalProperty(window.panel(), "_NET_WM_DESKTOP") == 0xffffffffUL;
 }
 
 Gtk::MessageDialog* openDialog() {
@@ -37,12 +42,13 @@ TEST_F(FloatingPanel, OpensCentredAboveOtherWindowsOnEveryWorkspaceAtTheDefaultO
 
     const Rect workArea = ScreenLayout::ofDisplay(window->panel()).screens.at(0).workArea;
     EXPECT_TRUE(waitForFrame(*window, WindowGeometry::centredOn({0, 0, 760, 520}, workArea)));
-    EXPECT_TRUE(runUntil([&] { return hasState(*window, GDK_WINDOW_STATE_ABOVE); }));
-    EXPECT_TRUE(runUntil([&] { return hasState(*window, GDK_WINDOW_STATE_STICKY); }));
-    EXPECT_TRUE(window->panel().get_skip_taskbar_hint());
+    EXPECT_TRUE(runUntil([&] { return isAbove(*window); }));
+    EXPECT_TRUE(runUntil([&] { return isSticky(*window); }));
+    const auto states = windowManagerStates(window->panel());
+    EXPECT_NE(std::find(states.begin(), states.end(), "_NET_WM_STATE_SKIP_TASKBAR"), states.end());
     EXPECT_FALSE(window->panel().get_decorated());
     EXPECT_DOUBLE_EQ(window->opacity(), 0.8);
-    EXPECT_NEAR(windowSystemOpacity(window->panel()), 0.8, 1e-6);
+    EXPECT_NEAR(windowSystemOpacity(window->panel()), 0.8, 1.0 / 255);
 
     // The window manager keeps it at its minimum size.
     window->panel().resize(100, 100);
@@ -55,17 +61,17 @@ TEST_F(FloatingPanel, OpensCentredAboveOtherWindowsOnEveryWorkspaceAtTheDefaultO
 TEST_F(FloatingPanel, UnpinningLowersOnlyThatWindow) {
     server_.page("/", plainPage);
     auto first = open(server_.url("/"));
-    ASSERT_TRUE(runUntil([&] { return hasState(*first, GDK_WINDOW_STATE_ABOVE); }));
+    ASSERT_TRUE(runUntil([&] { return isAbove(*first); }));
 
     first->toolbarToggleAlwaysOnTop();
     EXPECT_FALSE(first->alwaysOnTop());
-    EXPECT_TRUE(runUntil([&] { return !hasState(*first, GDK_WINDOW_STATE_ABOVE); }));
+    EXPECT_TRUE(runUntil([&] { return !isAbove(*first); }));
 
     auto second = open(server_.url("/"));
     EXPECT_TRUE(second->alwaysOnTop());
-    EXPECT_TRUE(runUntil([&] { return hasState(*second, GDK_WINDOW_STATE_ABOVE); }));
+    EXPECT_TRUE(runUntil([&] { return isAbove(*second); }));
     first->toolbarToggleAlwaysOnTop();
-    EXPECT_TRUE(runUntil([&] { return hasState(*first, GDK_WINDOW_STATE_ABOVE); }));
+    EXPECT_TRUE(runUntil([&] { return isAbove(*first); }));
 }
 
 TEST_F(FloatingPanel, OpacityMovesInStepsOfAFifthOfATenthAndNeverBelowTenPercent) {
@@ -74,7 +80,7 @@ TEST_F(FloatingPanel, OpacityMovesInStepsOfAFifthOfATenthAndNeverBelowTenPercent
 
     window->toolbarSetOpacity(0.0);
     EXPECT_DOUBLE_EQ(window->opacity(), 0.1);
-    EXPECT_NEAR(windowSystemOpacity(window->panel()), 0.1, 1e-6);
+    EXPECT_NEAR(windowSystemOpacity(window->panel()), 0.1, 1.0 / 255);
     window->toolbarSetOpacity(0.437);
     EXPECT_DOUBLE_EQ(window->opacity(), 0.45);
     window->setOpacityFromMenu(70);
