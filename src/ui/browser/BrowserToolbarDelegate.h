@@ -7,7 +7,7 @@ namespace velumo {
 // Commands of a floating window's control bar; the window's controller
 // answers them.
 class BrowserToolbarDelegate {
-public:
+  public:
     virtual ~BrowserToolbarDelegate() = default;
 
     virtual void toolbarGoBack() = 0;

@@ -6,7 +6,7 @@ namespace velumo {
 
 // Page zoom and identity commands from the more-menu's display controls.
 class PageDisplayControlsDelegate {
-public:
+  public:
     virtual ~PageDisplayControlsDelegate() = default;
 
     virtual void displayControlsSetPageZoom(double zoom) = 0;

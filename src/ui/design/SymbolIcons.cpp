@@ -1,0 +1,69 @@
+#include "design/SymbolIcons.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace velumo::SymbolIcons {
+
+namespace {
+
+constexpr std::array entries = {
+    Entry{"chevron.left", "go-previous-symbolic"},
+    Entry{"chevron.right", "go-next-symbolic"},
+    Entry{"arrow.clockwise", "view-refresh-symbolic"},
+    Entry{"eye", "view-reveal-symbolic"},
+    Entry{"eye.slash", "view-conceal-symbolic"},
+    Entry{"eye.circle", "view-reveal-symbolic"},
+    Entry{"eye.circle.fill", "view-reveal-symbolic"},
+    Entry{"eye.slash.circle.fill", "view-conceal-symbolic"},
+    Entry{"pin", "view-pin-symbolic"},
+    Entry{"pin.circle", "view-pin-symbolic"},
+    Entry{"rectangle.on.rectangle", "focus-windows-symbolic"},
+    Entry{"rectangle.expand.vertical", "view-fullscreen-symbolic"},
+    Entry{"rectangle.bottomthird.inset.filled", "go-bottom-symbolic"},
+    Entry{"rectangle.topthird.inset.filled", "go-top-symbolic"},
+    Entry{"ellipsis", "view-more-horizontal-symbolic"},
+    Entry{"xmark", "window-close-symbolic"},
+    Entry{"xmark.circle", "edit-clear-symbolic"},
+    Entry{"checkmark", "object-select-symbolic"},
+    Entry{"chevron.forward", "pan-end-symbolic"},
+    Entry{"chevron.backward", "pan-start-symbolic"},
+    Entry{"globe", "web-browser-symbolic"},
+    Entry{"gearshape", "emblem-system-symbolic"},
+    Entry{"keyboard", "input-keyboard-symbolic"},
+    Entry{"circle.lefthalf.filled", "night-light-symbolic"},
+    Entry{"square.stack.3d.up", "view-paged-symbolic"},
+    Entry{"menubar.rectangle", "focus-legacy-systray-symbolic"},
+    Entry{"macwindow", "focus-top-bar-symbolic"},
+    Entry{"macwindow.on.rectangle", "focus-windows-symbolic"},
+};
+
+}  // namespace
+
+std::span<const Entry> table() {
+    return entries;
+}
+
+std::string_view iconName(std::string_view symbol) {
+    const auto* found = std::ranges::find(entries, symbol, &Entry::symbol);
+    return found == entries.end() ? std::string_view{} : found->iconName;
+}
+
+Gtk::Image* makeImage(std::string_view symbol, int pixelSize) {
+    auto* image = Gtk::make_managed<Gtk::Image>();
+    setImage(*image, symbol, pixelSize);
+    return image;
+}
+
+void setImage(Gtk::Image& image, std::string_view symbol, int pixelSize) {
+    const auto name = iconName(symbol);
+    if (name.empty()) {
+        image.clear();
+    } else {
+        image.set_from_icon_name(std::string(name), Gtk::ICON_SIZE_BUTTON);
+    }
+    image.set_pixel_size(pixelSize);
+}
+
+}  // namespace velumo::SymbolIcons

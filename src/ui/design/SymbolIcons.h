@@ -1,0 +1,32 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include <gtkmm/image.h>
+
+namespace velumo {
+
+// The symbol names used across the interface and the icon-theme names that
+// stand for them here (symbolic icons of adwaita-icon-theme).
+namespace SymbolIcons {
+
+struct Entry {
+    std::string_view symbol;
+    std::string_view iconName;
+};
+
+std::span<const Entry> table();
+
+// The icon name standing for `symbol`; empty when none does.
+std::string_view iconName(std::string_view symbol);
+
+// A managed image of `symbol` at `pixelSize`; it stays empty for an unknown
+// symbol, so a button built with it still works.
+Gtk::Image* makeImage(std::string_view symbol, int pixelSize);
+
+// Shows `symbol` in an existing image.
+void setImage(Gtk::Image& image, std::string_view symbol, int pixelSize);
+
+}  // namespace SymbolIcons
+}  // namespace velumo
