@@ -55,35 +55,19 @@ TEST(MoreMenuModel, WindowModeStartsWithTheAddressEditorAndHasNoSwitches) {
 TEST(MoreMenuModel, AdvertisementModeLeadsWithNavigationAndTheWindowSwitches) {
     MoreMenuState state;
     state.mode = BrowserWindowMode::advertisement;
-    state.autoHide = false;
-    state.alwaysOnTop = true;
-
-    std::vector<std::string> expected = {
-        "后退 Ctrl+[ (disabled)", "前进 Ctrl+] (disabled)", "刷新 Ctrl+R",  "---", "透明度",
-        "鼠标离开自动隐藏 (off)", "始终置顶 (on)",          "恢复窗口模式", "---",
-    };
-    expected.insert(expected.end(), commonItems.begin(), commonItems.end());
-    EXPECT_EQ(describe(moreMenuItems(state)), expected);
-}
-
-TEST(MoreMenuModel, AdvertisementItemsFollowTheWindowState) {
-    MoreMenuState state;
-    state.mode = BrowserWindowMode::advertisement;
-    state.canGoBack = true;
-    state.canGoForward = false;
+    // The first page of a window; each flag differs from its neighbour's, so
+    // crossed wires show.
+    state.canGoBack = false;
+    state.canGoForward = true;
     state.autoHide = true;
     state.alwaysOnTop = false;
 
-    const auto items = moreMenuItems(state);
-    ASSERT_GE(items.size(), 7U);
-    EXPECT_EQ(items[0].action, MoreMenuAction::navigateBack);
-    EXPECT_TRUE(items[0].enabled);
-    EXPECT_EQ(items[1].action, MoreMenuAction::navigateForward);
-    EXPECT_FALSE(items[1].enabled);
-    EXPECT_EQ(items[5].action, MoreMenuAction::toggleAutoHide);
-    EXPECT_EQ(items[5].checked, true);
-    EXPECT_EQ(items[6].action, MoreMenuAction::toggleAlwaysOnTop);
-    EXPECT_EQ(items[6].checked, false);
+    std::vector<std::string> expected = {
+        "后退 Ctrl+[ (disabled)", "前进 Ctrl+]",    "刷新 Ctrl+R",  "---", "透明度",
+        "鼠标离开自动隐藏 (on)",  "始终置顶 (off)", "恢复窗口模式", "---",
+    };
+    expected.insert(expected.end(), commonItems.begin(), commonItems.end());
+    EXPECT_EQ(describe(moreMenuItems(state)), expected);
 }
 
 std::vector<int> checkedTags(double opacity) {

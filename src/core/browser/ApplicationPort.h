@@ -10,7 +10,7 @@ namespace velumo {
 // bringing the application forward. The desktop layer implements it with GTK
 // dialogs; tests answer alerts themselves.
 class ApplicationPort {
-public:
+  public:
     virtual ~ApplicationPort() = default;
 
     // Shows a modal alert and answers the index of the chosen button. With no

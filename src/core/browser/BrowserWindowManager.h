@@ -26,7 +26,7 @@ using FloatingWindowFactory = std::function<std::shared_ptr<FloatingWindow>(
 // The set of up to five floating windows, in opening order, with the current
 // one. Main thread only.
 class BrowserWindowManager {
-public:
+  public:
     static constexpr std::size_t windowLimit = 5;
 
     explicit BrowserWindowManager(AppDataStore& store);
@@ -54,7 +54,12 @@ public:
     void toggleBossVisibility();
     void showAdjacentWindow(int offset);
 
-private:
+  private:
+    void bringForward(FloatingWindow& window);
+    void activateApplication();
+    void presentWorkbench();
+    void postChange();
+
     AppDataStore& store_;
     FloatingWindowFactory factory_;
     ApplicationPort* application_ = nullptr;

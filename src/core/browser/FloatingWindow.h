@@ -9,7 +9,7 @@ namespace velumo {
 // What the window set needs of one floating window. The desktop layer's
 // BrowserWindowController implements it; tests use a fake.
 class FloatingWindow {
-public:
+  public:
     virtual ~FloatingWindow() = default;
 
     // Shows the panel, makes it key and activates the application; the page
@@ -33,6 +33,12 @@ public:
     virtual std::string displayTitle() const = 0;
     virtual std::string currentURL() const = 0;
     virtual BrowserWindowMode mode() const = 0;
+
+    // Posts browserWindowsDidChange with this window as the object. Observers
+    // compare the object with FloatingWindow pointers, so a class deriving
+    // from several bases announces through this rather than with its own
+    // `this`, whose address may differ.
+    void announceChange() const;
 };
 
 }  // namespace velumo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <expected>
 #include <filesystem>
 #include <functional>
@@ -21,14 +23,14 @@ std::string_view description(StoreError error);
 // Why a change failed: one of the store's refusals, or the platform's error
 // while saving (folder creation, encoding, writing, replacing the file).
 class StoreFailure {
-public:
+  public:
     StoreFailure(StoreError error);  // NOLINT(google-explicit-constructor)
     static StoreFailure saving(std::string message);
 
     std::optional<StoreError> storeError() const { return error_; }
     const std::string& description() const { return description_; }
 
-private:
+  private:
     StoreFailure(std::optional<StoreError> error, std::string description);
     std::optional<StoreError> error_;
     std::string description_;
@@ -41,7 +43,7 @@ using StoreResult = std::expected<T, StoreFailure>;
 // it takes effect, then announced with appDataDidChange (posted after the lock
 // is released, on the calling thread).
 class AppDataStore {
-public:
+  public:
     // Milliseconds since 1970 as the store stamps records: never below 1.
     using Clock = std::function<std::uint64_t()>;
 
@@ -54,6 +56,11 @@ public:
     // $XDG_DATA_HOME/com.orvantis.velumo/app-data.json (~/.local/share when unset).
     static std::filesystem::path defaultPath();
     static Clock systemClock();
+    // The wall-clock time in milliseconds, truncated, raised to 1 so that a
+    // record never carries the 0 that marks it invalid.
+    static std::uint64_t timestamp(std::chrono::system_clock::time_point time);
+    // prefix "-" time in lower-case hex "-" the 32 hex digits of a random UUID.
+    static std::string makeIdentifier(std::string_view prefix, std::uint64_t time);
 
     const std::filesystem::path& path() const { return path_; }
     AppDataSnapshot snapshot() const;
@@ -67,7 +74,13 @@ public:
     static std::optional<std::string> faviconURL(std::string_view url);
     static std::optional<std::string> normalizedURLKey(std::string_view url);
 
-private:
+  private:
+    // Runs `change` on a copy of the document, saves the copy, and only then
+    // makes it current; posts appDataDidChange once the lock is released.
+    StoreResult<void> mutate(const std::function<void(AppDataSnapshot&)>& change);
+    StoreResult<void> save(const AppDataSnapshot& document) const;
+    std::uint64_t now() const { return clock_(); }
+
     std::filesystem::path path_;
     Clock clock_;
     mutable std::mutex lock_;

@@ -1,0 +1,116 @@
+#include "data/DurableFile.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+#include <glib.h>
+
+namespace velumo::DurableFile {
+namespace {
+
+std::string failure(std::string_view action, const std::filesystem::path& file, int error) {
+    return std::string(action) + " " + file.string() + "：" + g_strerror(error);
+}
+
+// Closes the descriptor on every path out of a scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+
+    int get() const { return fd_; }
+    // Closes now, so that a failure of close (a delayed write error) is seen.
+    int close() { return ::close(std::exchange(fd_, -1)); }
+
+  private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::expected<std::string, std::error_code> read(const std::filesystem::path& file) {
+    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return std::unexpected(std::error_code(errno, std::system_category()));
+    }
+    std::string contents;
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::unexpected(std::error_code(errno, std::system_category()));
+        }
+        if (count == 0) {
+            return contents;
+        }
+        contents.append(buffer.data(), static_cast<std::size_t>(count));
+    }
+}
+
+std::expected<void, std::string> replace(const std::filesystem::path& file,
+                                         std::string_view bytes) {
+    const std::filesystem::path folder =
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    // A unique name per write, so that two writers never share a temporary file.
+    std::string temporary = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0) {
+        return std::unexpected(failure("无法创建临时文件", folder, errno));
+    }
+    const auto discard = [&](std::string_view action, const std::filesystem::path& subject) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return std::unexpected(failure(action, subject, error));
+    };
+    if (!writeAll(fd.get(), bytes)) {
+        return discard("无法写入", temporary);
+    }
+    // The data must be on the disk before the rename makes it the file;
+    // otherwise a power cut can leave the new name pointing at empty blocks.
+    if (::fsync(fd.get()) != 0) {
+        return discard("无法写入", temporary);
+    }
+    if (fd.close() != 0) {
+        return discard("无法写入", temporary);
+    }
+    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
+        return discard("无法替换", file);
+    }
+    // Makes the rename itself durable. Its failure is not reported: the new
+    // file is already in place, and calling the change failed would leave the
+    // caller believing the old document is still stored.
+    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) {
+        ::fsync(directory.get());
+    }
+    return {};
+}
+
+}  // namespace velumo::DurableFile

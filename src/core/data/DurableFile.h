@@ -1,0 +1,24 @@
+#pragma once
+
+#include <expected>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace velumo {
+
+// Whole-file reads and replacements that survive a crash or a power cut: a
+// reader sees the old bytes or the new ones, never a mixture or an empty file.
+namespace DurableFile {
+
+// The whole file, or the error of opening or reading it.
+std::expected<std::string, std::error_code> read(const std::filesystem::path& file);
+
+// Writes the bytes to a temporary file beside `file` (mode 0600), flushes it to
+// the disk, renames it over `file` and flushes the folder. On failure `file` is
+// untouched, the temporary file is gone, and the message says what failed.
+std::expected<void, std::string> replace(const std::filesystem::path& file, std::string_view bytes);
+
+}  // namespace DurableFile
+}  // namespace velumo
