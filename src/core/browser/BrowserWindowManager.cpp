@@ -1,7 +1,6 @@
 #include "browser/BrowserWindowManager.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "MainQueue.h"
 #include "NotificationCenter.h"
@@ -59,10 +58,14 @@ void BrowserWindowManager::createWindow(std::optional<std::string> url, BrowserW
 }
 
 void BrowserWindowManager::remove(const FloatingWindow& window) {
-    const auto gone = std::ranges::stable_partition(
-        windows_, [&](const auto& entry) { return entry.get() != &window; });
-    WindowList removed(std::make_move_iterator(gone.begin()), std::make_move_iterator(gone.end()));
-    windows_.erase(gone.begin(), gone.end());
+    WindowList removed;
+    std::erase_if(windows_, [&](const auto& entry) {
+        if (entry.get() != &window) {
+            return false;
+        }
+        removed.push_back(entry);
+        return true;
+    });
     if (activeWindow_.lock().get() == &window) {
         activeWindow_ = windows_.empty() ? nullptr : windows_.back();
     }

@@ -58,11 +58,19 @@ std::vector<BookmarkCategory> sanitizedCategories(const std::vector<DiskCategory
         }
         kept.push_back({record.id, std::move(*title), record.position, record.createdAt});
     }
-    std::ranges::stable_sort(kept, {}, &BookmarkCategory::position);
-    for (std::size_t index = 0; index < kept.size(); ++index) {
-        kept[index].position = saturatedPosition(index);
+    // Equal positions keep their file order.
+    std::vector<std::size_t> order(kept.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::ranges::sort(order, [&kept](std::size_t a, std::size_t b) {
+        return std::tie(kept[a].position, a) < std::tie(kept[b].position, b);
+    });
+    std::vector<BookmarkCategory> sorted;
+    sorted.reserve(kept.size());
+    for (const auto index : order) {
+        sorted.push_back(std::move(kept[index]));
+        sorted.back().position = saturatedPosition(sorted.size() - 1);
     }
-    return kept;
+    return sorted;
 }
 
 std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
@@ -289,9 +297,10 @@ bool AppDataSanitizer::validID(std::string_view text) {
 void AppDataSanitizer::normalizeBookmarkPositions(std::vector<Bookmark>& bookmarks) {
     std::vector<std::size_t> order(bookmarks.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::ranges::stable_sort(order, [&bookmarks](std::size_t a, std::size_t b) {
-        return std::tie(bookmarks[a].categoryID, bookmarks[a].position) <
-               std::tie(bookmarks[b].categoryID, bookmarks[b].position);
+    // Ordered by group, then position, then place in the list.
+    std::ranges::sort(order, [&bookmarks](std::size_t a, std::size_t b) {
+        return std::tie(bookmarks[a].categoryID, bookmarks[a].position, a) <
+               std::tie(bookmarks[b].categoryID, bookmarks[b].position, b);
     });
     std::size_t rank = 0;
     const std::optional<std::string>* group = nullptr;

@@ -14,7 +14,7 @@ namespace velumo {
 // The only code that turns the data file's bytes into a document and back.
 // Reading is forgiving record by record and strict about the document's shape.
 class AppDataSanitizer {
-public:
+  public:
     // None when the bytes are not a readable document.
     static std::optional<AppDataSnapshot> decode(std::string_view data);
     // Pretty-printed JSON with sorted keys, or the JSON writer's error message.

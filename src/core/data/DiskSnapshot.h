@@ -62,7 +62,8 @@ struct DiskSnapshot {
     // another shape, a value of the wrong JSON type, a missing or null
     // required key, an integer outside its field's range, or nesting deeper
     // than any real file has. Unknown keys are skipped at every level; when a
-    // key appears twice in one object, the later value replaces the earlier.
+    // key appears twice in one object, the later value replaces the earlier
+    // (both must be well-formed).
     static std::optional<DiskSnapshot> read(std::string_view data);
 };
 
