@@ -50,7 +50,7 @@ TEST(AppDataStoreDurability, KilledWriterLeavesTheDocumentBeforeOrAfterItsChange
     TemporaryFolder temporary;
     const auto file = temporary.path() / "app-data.json";
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> delayMicroseconds(0, 25'000);
+    std::uniform_int_distribution<int> delayMicroseconds(0, 8'000);
     int known = 0;
     constexpr int kills = 200;
 
@@ -65,17 +65,28 @@ TEST(AppDataStoreDurability, KilledWriterLeavesTheDocumentBeforeOrAfterItsChange
             recordVisitsUntilKilled(file, reports[1]);
         }
         ::close(reports[1]);
+        // The last number reported is a change that had returned.
+        const auto readReport = [&] {
+            int reported = 0;
+            if (::read(reports[0], &reported, sizeof reported) != sizeof reported) {
+                return false;
+            }
+            known = reported;
+            return true;
+        };
+        // However slow the machine, the kills are spread over the start-up
+        // write, the first change and the changes after it.
+        bool writing = true;
+        for (int wait = 0; wait < kill % 3 && writing; ++wait) {
+            writing = readReport();
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        ASSERT_TRUE(writing && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
             << "the writer stopped by itself with status " << status;
-
-        // The last number reported is a change that had returned.
-        int reported = 0;
-        while (::read(reports[0], &reported, sizeof reported) == sizeof reported) {
-            known = reported;
+        while (readReport()) {
         }
         ::close(reports[0]);
 
@@ -97,7 +108,6 @@ TEST(AppDataStoreDurability, KilledWriterLeavesTheDocumentBeforeOrAfterItsChange
         EXPECT_EQ(document->bookmarks.size(), 21U);
         known = newest;
     }
-    EXPECT_GT(known, 0) << "no change ever completed, so no kill hit a change";
 }
 
 TEST(AppDataStoreDurability, ConcurrentChangesAreSavedOneByOneAndEachAnnouncedOnce) {

@@ -45,6 +45,7 @@ class TestWebServer {
     // "http://127.0.0.1:PORT" followed by `path`.
     std::string url(const std::string& path) const;
     std::string origin() const;
+    unsigned port() const { return port_; }
 
     const std::vector<Request>& requests() const { return requests_; }
     // The latest request for `path`, if any came.

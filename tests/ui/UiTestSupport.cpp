@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
@@ -98,6 +99,58 @@ std::pair<int, int> pointerPosition() {
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &winX, &winY,
                   &mask);
     return {rootX, rootY};
+}
+
+namespace {
+
+// The items of a 32-bit window property; X hands them over as longs.
+std::vector<unsigned long> propertyItems(Gtk::Window& window, const char* name, Atom type) {
+    Display* display = xDisplay();
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> items;
+    if (XGetWindowProperty(display, gdk_x11_window_get_xid(window.get_window()->gobj()),
+                           XInternAtom(display, name, False), 0, 64, False, type, &actual, &format,
+                           &count, &remaining, &data) == Success &&
+        data != nullptr && format == 32) {
+        // Xlib widens the 32-bit items to longs with the sign extended.
+        const auto* values = reinterpret_cast<unsigned long*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+            items.push_back(values[i] & 0xffffffffUL);
+        }
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return items;
+}
+
+}  // namespace
+
+std::optional<unsigned long> cardinalProperty(Gtk::Window& window, const char* name) {
+    const auto items = propertyItems(window, name, XA_CARDINAL);
+    if (items.size() != 1) {
+        return std::nullopt;
+    }
+    return items.front();
+}
+
+std::vector<std::string> windowManagerStates(Gtk::Window& window) {
+    std::vector<std::string> names;
+    for (unsigned long atom : propertyItems(window, "_NET_WM_STATE", XA_ATOM)) {
+        char* name = XGetAtomName(xDisplay(), static_cast<Atom>(atom));
+        names.emplace_back(name);
+        XFree(name);
+    }
+    return names;
+}
+
+double windowSystemOpacity(Gtk::Window& window) {
+    const auto value = cardinalProperty(window, "_NET_WM_WINDOW_OPACITY");
+    return value ? static_cast<double>(*value) / 0xffffffffUL : 1.0;
 }
 
 std::optional<std::string> evaluateScript(WebKitWebView* view, const std::string& script) {

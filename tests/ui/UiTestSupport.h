@@ -43,6 +43,13 @@ void tapKey(unsigned keysym, const std::vector<unsigned>& modifiers = {});
 // The pointer's root-window position as the X server has it.
 std::pair<int, int> pointerPosition();
 
+// Window properties as the window manager and the X server have them.
+std::optional<unsigned long> cardinalProperty(Gtk::Window& window, const char* name);
+// The names in _NET_WM_STATE, e.g. "_NET_WM_STATE_ABOVE".
+std::vector<std::string> windowManagerStates(Gtk::Window& window);
+// The opacity the window system was given for the window (1.0 when none).
+double windowSystemOpacity(Gtk::Window& window);
+
 // Evaluates `script` in the page's main frame and answers its result as text;
 // none when it throws or the deadline passes.
 std::optional<std::string> evaluateScript(WebKitWebView* view, const std::string& script);

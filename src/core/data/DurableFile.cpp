@@ -79,7 +79,8 @@ std::expected<void, std::string> replace(const std::filesystem::path& file,
     const std::filesystem::path folder =
         file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     // A unique name per write, so that two writers never share a temporary file.
-    std::string temporary = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string temporary = file.string();
+    temporary += ".XXXXXX";
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) {
         return std::unexpected(failure("无法创建临时文件", folder, errno));

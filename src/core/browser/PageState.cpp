@@ -1,0 +1,69 @@
+#include "browser/PageState.h"
+
+#include <algorithm>
+
+#include "browser/WindowGeometry.h"
+#include "data/TextRules.h"
+#include "data/Url.h"
+
+namespace velumo {
+PageState::PageState(std::string initialURL)
+    : initialURL_(std::move(initialURL)),
+      currentURL_(initialURL_),
+      displayTitle_(Url::hostOrText(initialURL_)) {}
+
+std::string PageState::titleOrAddress(std::optional<std::string_view> title) const {
+    if (title) {
+        std::string text(TextRules::trimmed(*title));
+        if (!text.empty()) {
+            return text;
+        }
+    }
+    return Url::hostOrText(currentURL_);
+}
+
+void PageState::commit(std::optional<std::string_view> url, std::optional<std::string_view> title) {
+    if (url) {
+        currentURL_ = *url;
+    }
+    displayTitle_ = title ? std::string(*title) : Url::hostOrText(currentURL_);
+}
+
+void PageState::finish(std::optional<std::string_view> url, std::optional<std::string_view> title) {
+    if (url) {
+        currentURL_ = *url;
+    }
+    displayTitle_ = titleOrAddress(title);
+}
+
+void PageState::titleChanged(std::optional<std::string_view> title) {
+    displayTitle_ = titleOrAddress(title);
+}
+
+std::optional<double> PageState::fit(double viewport, double content) {
+    if (hasManualPageZoom_) {
+        return std::nullopt;
+    }
+    const auto zoom = WindowGeometry::fitZoom(viewport, content);
+    if (!zoom) {
+        return std::nullopt;
+    }
+    pageZoom_ = std::clamp(*zoom, 0.3, 1.0);
+    return pageZoom_;
+}
+
+double PageState::setManualZoom(double zoom) {
+    hasManualPageZoom_ = true;
+    pageZoom_ = WindowGeometry::pageZoomFromSlider(zoom);
+    return pageZoom_;
+}
+
+bool PageState::setIdentity(BrowserIdentityMode mode) {
+    if (mode == identity_) {
+        return false;
+    }
+    identity_ = mode;
+    return true;
+}
+
+}  // namespace velumo

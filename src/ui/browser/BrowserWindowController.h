@@ -1,0 +1,190 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtkmm/messagedialog.h>
+#include <webkit2/webkit2.h>
+
+#include "browser/BrowserMoreMenu.h"
+#include "browser/BrowserRootView.h"
+#include "browser/BrowserToolbarDelegate.h"
+#include "browser/BrowserToolbarView.h"
+#include "browser/BrowserWindowManager.h"
+#include "browser/DesktopLauncher.h"
+#include "browser/FloatingPanel.h"
+#include "browser/FloatingWindow.h"
+#include "browser/MoreMenuModel.h"
+#include "browser/PageDisplayControlsDelegate.h"
+#include "browser/PageState.h"
+#include "browser/ScreenLayout.h"
+#include "browser/WebSession.h"
+
+namespace velumo {
+
+class AppDataStore;
+
+// Drives one floating window: its panel, control bar and page. Owned by the
+// window manager from creation until the panel closes.
+class BrowserWindowController final : public FloatingWindow,
+                                      public BrowserToolbarDelegate,
+                                      public PageDisplayControlsDelegate,
+                                      public std::enable_shared_from_this<BrowserWindowController> {
+  public:
+    // What a controller works with; none of it is owned.
+    struct Services {
+        BrowserWindowManager& manager;
+        AppDataStore& store;
+        DesktopLauncher& launcher;
+        const WebSession& session;
+        ScreenLayoutProvider screens;
+    };
+
+    // Makes the windows of a manager with these services.
+    static FloatingWindowFactory factory(AppDataStore& store, DesktopLauncher& launcher,
+                                         const WebSession& session, ScreenLayoutProvider screens);
+
+    BrowserWindowController(Services services, const std::string& initialURL,
+                            BrowserWindowMode mode);
+    ~BrowserWindowController() override;
+    BrowserWindowController(const BrowserWindowController&) = delete;
+    BrowserWindowController& operator=(const BrowserWindowController&) = delete;
+
+    // FloatingWindow
+    void showWindow() override;
+    void hideWindow() override;
+    void toggleVisibility() override;
+    bool moveToMouseScreenIfNeeded() override;
+    void orderFrontRegardless() override;
+    void makeKey() override;
+    bool isVisible() const override;
+    void closePermanently() override;
+    bool isClosing() const override { return isClosing_; }
+    std::string displayTitle() const override { return page_.displayTitle(); }
+    std::string currentURL() const override { return page_.currentURL(); }
+    BrowserWindowMode mode() const override { return mode_; }
+
+    // BrowserToolbarDelegate
+    void toolbarGoBack() override;
+    void toolbarGoForward() override;
+    void toolbarReload() override;
+    void toolbarSetOpacity(double value) override;
+    void toolbarToggleAutoHide() override;
+    void toolbarToggleAlwaysOnTop() override;
+    void toolbarToggleMode() override;
+    void toolbarShowMore(Gtk::Widget& button) override;
+    void toolbarClose() override;
+    void toolbarRestoreWindowMode() override;
+
+    // PageDisplayControlsDelegate
+    void displayControlsSetPageZoom(double zoom) override;
+    void displayControlsSetBrowserMode(BrowserIdentityMode mode) override;
+
+    // The workbench's window list switches modes here.
+    void toggleModeFromUI() { toggleAdvertisementMode(); }
+    // A command of the more-menu (or its key).
+    void performMenuAction(MoreMenuAction action);
+    // An item of the opacity submenu (10, 20, ..., 100).
+    void setOpacityFromMenu(int tag);
+
+    bool alwaysOnTop() const { return alwaysOnTop_; }
+    bool autoHide() const { return autoHide_; }
+    double opacity() const { return opacity_; }
+    bool isToolbarCollapsed() const { return isToolbarCollapsed_; }
+    const std::optional<Rect>& normalFrame() const { return normalFrame_; }
+    const PageState& page() const { return page_; }
+    FloatingPanel& panel() { return panel_; }
+    BrowserToolbarView& toolbar() { return toolbar_; }
+    WebKitWebView* webView() const { return webView_; }
+    // The open more-menu, if any.
+    BrowserMoreMenu* moreMenu() const { return moreMenu_.get(); }
+
+  private:
+    struct WebViewHandle;
+
+    const FloatingWindow* asWindow() const { return this; }
+    void announce() const;
+    void updateToolbar();
+    void setOpacity(double value);
+    void setToolbarHeight(double height);
+    void setToolbarCollapsed(bool collapsed);
+    void toggleAdvertisementMode();
+    void positionAdvertisement();
+    Rect constrained(Rect frame) const;
+    std::optional<Rect> workAreaOfPanelScreen() const;
+
+    void createWebViewAndNavigate();
+    void dropWebView();
+    void load(const std::string& url);
+    void fitPageToViewport();
+    void recordVisitOnceTitled(bool titled);
+    void recordVisit();
+    void pauseMedia();
+    void windowWillClose();
+
+    void mouseExited();
+    void pointerMoved();
+    void stopPointerTracking();
+    bool keyPressed(GdkEventKey* event);
+
+    void showAddressEditor();
+    void bookmarkCurrentPage();
+    void copyURL();
+    void openExternally();
+    void showSheet(std::unique_ptr<Gtk::MessageDialog> dialog,
+                   std::function<void(int response)> completion);
+
+    static void loadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
+    static gboolean loadFailed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri,
+                               GError* error, gpointer self);
+    static void titleChanged(WebKitWebView* view, GParamSpec* spec, gpointer self);
+    static gboolean decidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                 WebKitPolicyDecisionType type, gpointer self);
+    static GtkWidget* createRequested(WebKitWebView* view, WebKitNavigationAction* action,
+                                      gpointer self);
+    static void processTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason,
+                                  gpointer self);
+    static gboolean permissionRequested(WebKitWebView* view, WebKitPermissionRequest* request,
+                                        gpointer self);
+
+    bool navigationAction(WebKitNavigationAction* action, bool targetsFrame,
+                          WebKitPolicyDecision* decision);
+    bool askPermission(WebKitPermissionRequest* request);
+
+    Services services_;
+    PageState page_;
+    FloatingPanel panel_;
+    BrowserRootView rootView_;
+    BrowserToolbarView toolbar_;
+    WebKitWebView* webView_ = nullptr;
+
+    // The window system keeps only 8 bits of it.
+    double opacity_ = 1.0;
+    bool autoHide_ = false;
+    bool alwaysOnTop_ = true;
+    BrowserWindowMode mode_;
+    std::optional<Rect> normalFrame_;
+    bool isClosing_ = false;
+    // Open menus and dialogs; auto-hide waits while any is open.
+    int suppressAutoHide_ = 0;
+    bool isToolbarCollapsed_ = false;
+    bool toolbarAutoHide_ = false;
+
+    // Loads this controller started wait at most this long for a response.
+    unsigned loadGeneration_ = 0;
+    bool awaitingCommit_ = false;
+    bool loadFailed_ = false;
+    bool errorPagePending_ = false;
+    bool showingErrorPage_ = false;
+    unsigned finishedLoads_ = 0;
+    bool visitAwaitingTitle_ = false;
+
+    std::unique_ptr<BrowserMoreMenu> moreMenu_;
+    std::vector<std::unique_ptr<Gtk::MessageDialog>> sheets_;
+    std::vector<sigc::connection> connections_;
+    GtkEventController* pointerTracking_ = nullptr;
+};
+
+}  // namespace velumo

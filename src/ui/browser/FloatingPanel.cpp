@@ -1,0 +1,154 @@
+#include "browser/FloatingPanel.h"
+
+#include <cmath>
+
+#include <gtkmm/drawingarea.h>
+
+namespace velumo {
+namespace {
+
+constexpr int edgeThickness = 5;
+constexpr int cornerLength = 14;
+
+struct EdgeSpec {
+    Gdk::WindowEdge edge;
+    Gtk::Align halign;
+    Gtk::Align valign;
+    const char* cursor;
+};
+
+constexpr std::array<EdgeSpec, 8> edgeSpecs{{
+    {Gdk::WINDOW_EDGE_NORTH, Gtk::ALIGN_FILL, Gtk::ALIGN_START, "n-resize"},
+    {Gdk::WINDOW_EDGE_SOUTH, Gtk::ALIGN_FILL, Gtk::ALIGN_END, "s-resize"},
+    {Gdk::WINDOW_EDGE_WEST, Gtk::ALIGN_START, Gtk::ALIGN_FILL, "w-resize"},
+    {Gdk::WINDOW_EDGE_EAST, Gtk::ALIGN_END, Gtk::ALIGN_FILL, "e-resize"},
+    {Gdk::WINDOW_EDGE_NORTH_WEST, Gtk::ALIGN_START, Gtk::ALIGN_START, "nw-resize"},
+    {Gdk::WINDOW_EDGE_NORTH_EAST, Gtk::ALIGN_END, Gtk::ALIGN_START, "ne-resize"},
+    {Gdk::WINDOW_EDGE_SOUTH_WEST, Gtk::ALIGN_START, Gtk::ALIGN_END, "sw-resize"},
+    {Gdk::WINDOW_EDGE_SOUTH_EAST, Gtk::ALIGN_END, Gtk::ALIGN_END, "se-resize"},
+}};
+
+bool isCorner(Gdk::WindowEdge edge) {
+    return edge == Gdk::WINDOW_EDGE_NORTH_WEST || edge == Gdk::WINDOW_EDGE_NORTH_EAST ||
+           edge == Gdk::WINDOW_EDGE_SOUTH_WEST || edge == Gdk::WINDOW_EDGE_SOUTH_EAST;
+}
+
+}  // namespace
+
+// An invisible strip with a window of its own, so it gets its own cursor and
+// the pointer presses over the page's edge.
+class FloatingPanel::ResizeEdge : public Gtk::DrawingArea {
+  public:
+    ResizeEdge(FloatingPanel& panel, const EdgeSpec& spec) : panel_(panel), spec_(spec) {
+        set_halign(spec.halign);
+        set_valign(spec.valign);
+        const bool corner = isCorner(spec.edge);
+        const bool horizontal =
+            spec.edge == Gdk::WINDOW_EDGE_NORTH || spec.edge == Gdk::WINDOW_EDGE_SOUTH;
+        set_size_request(corner ? cornerLength : (horizontal ? -1 : edgeThickness),
+                         corner ? cornerLength : (horizontal ? edgeThickness : -1));
+        add_events(Gdk::BUTTON_PRESS_MASK);
+    }
+
+  protected:
+    void on_realize() override {
+        Gtk::DrawingArea::on_realize();
+        get_window()->set_cursor(Gdk::Cursor::create(get_display(), spec_.cursor));
+    }
+
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>&) override { return false; }
+
+    bool on_button_press_event(GdkEventButton* event) override {
+        if (event->button != 1 || event->type != GDK_BUTTON_PRESS) {
+            return false;
+        }
+        panel_.liveResize_ = true;
+        panel_.begin_resize_drag(spec_.edge, static_cast<int>(event->button),
+                                 static_cast<int>(event->x_root), static_cast<int>(event->y_root),
+                                 event->time);
+        return true;
+    }
+
+  private:
+    FloatingPanel& panel_;
+    EdgeSpec spec_;
+};
+
+FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
+    set_decorated(false);
+    set_skip_taskbar_hint(true);
+    set_skip_pager_hint(true);
+    set_default_size(static_cast<int>(WindowGeometry::initialPanelSize.width),
+                     static_cast<int>(WindowGeometry::initialPanelSize.height));
+    add_events(Gdk::POINTER_MOTION_MASK | Gdk::ENTER_NOTIFY_MASK | Gdk::LEAVE_NOTIFY_MASK);
+    group_->add_window(*this);
+    add(layers_);
+    for (std::size_t i = 0; i < edgeSpecs.size(); ++i) {
+        edges_[i] = std::make_unique<ResizeEdge>(*this, edgeSpecs[i]);
+        layers_.add_overlay(*edges_[i]);
+    }
+    // The window manager's resize holds the pointer; its release ends the
+    // resize, whichever way it ends.
+    signal_enter_notify_event().connect([this](GdkEventCrossing* event) {
+        if (event->mode == GDK_CROSSING_UNGRAB) {
+            liveResize_ = false;
+        }
+        return false;
+    });
+    signal_motion_notify_event().connect([this](GdkEventMotion* event) {
+        if ((event->state & GDK_BUTTON1_MASK) == 0) {
+            liveResize_ = false;
+        }
+        return false;
+    });
+    layers_.show_all();
+    // The application lives as long as it has floating windows, hidden ones included.
+    if (GApplication* application = g_application_get_default();
+        application != nullptr && GTK_IS_APPLICATION(application)) {
+        gtk_application_add_window(GTK_APPLICATION(application), gobj());
+    }
+}
+
+FloatingPanel::~FloatingPanel() {
+    group_->remove_window(*this);
+}
+
+void FloatingPanel::setContent(Gtk::Widget& content) {
+    layers_.add(content);
+    // The edges stay above the content.
+    for (auto& edge : edges_) {
+        layers_.reorder_overlay(*edge, -1);
+    }
+}
+
+void FloatingPanel::setMinimumSize(Size size) {
+    Gdk::Geometry geometry{};
+    geometry.min_width = static_cast<int>(size.width);
+    geometry.min_height = static_cast<int>(size.height);
+    set_geometry_hints(*this, geometry, Gdk::HINT_MIN_SIZE);
+}
+
+Rect FloatingPanel::frame() const {
+    if (const auto window = get_window()) {
+        Gdk::Rectangle extents;
+        window->get_frame_extents(extents);
+        return {static_cast<double>(extents.get_x()), static_cast<double>(extents.get_y()),
+                static_cast<double>(extents.get_width()),
+                static_cast<double>(extents.get_height())};
+    }
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    get_position(x, y);
+    get_size(width, height);
+    return {static_cast<double>(x), static_cast<double>(y), static_cast<double>(width),
+            static_cast<double>(height)};
+}
+
+void FloatingPanel::setFrame(Rect frame) {
+    move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
+    resize(static_cast<int>(std::lround(frame.width)), static_cast<int>(std::lround(frame.height)));
+}
+
+}  // namespace velumo

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <gtkmm/eventbox.h>
+#include <gtkmm/overlay.h>
+#include <gtkmm/window.h>
+#include <gtkmm/windowgroup.h>
+
+#include "browser/WindowGeometry.h"
+
+namespace velumo {
+
+// The borderless window of a floating page. It has no frame of the window
+// manager, so it brings its own resize edges: thin strips along its sides and
+// corners that start the window manager's resize. Each panel is a window
+// group of its own, so its dialogs block only this panel.
+class FloatingPanel : public Gtk::Window {
+  public:
+    FloatingPanel();
+    ~FloatingPanel() override;
+
+    void setContent(Gtk::Widget& content);
+    void setMinimumSize(Size size);
+
+    // The window's frame in root coordinates (logical pixels).
+    Rect frame() const;
+    void setFrame(Rect frame);
+
+    // True from the start of a resize from one of the edges until the window
+    // manager lets go of the pointer.
+    bool inLiveResize() const { return liveResize_; }
+
+    Glib::RefPtr<Gtk::WindowGroup> windowGroup() const { return group_; }
+
+  private:
+    class ResizeEdge;
+
+    Glib::RefPtr<Gtk::WindowGroup> group_;
+    Gtk::Overlay layers_;
+    std::array<std::unique_ptr<ResizeEdge>, 8> edges_;
+    bool liveResize_ = false;
+};
+
+}  // namespace velumo

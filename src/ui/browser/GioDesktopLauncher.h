@@ -1,0 +1,14 @@
+#pragma once
+
+#include "browser/DesktopLauncher.h"
+
+namespace velumo {
+
+// The desktop's registered applications through GIO.
+class GioDesktopLauncher : public DesktopLauncher {
+  public:
+    bool hasHandlerForScheme(const std::string& scheme) override;
+    bool launch(const std::string& uri) override;
+};
+
+}  // namespace velumo

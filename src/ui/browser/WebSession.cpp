@@ -1,0 +1,116 @@
+#include "browser/WebSession.h"
+
+#include <glib.h>
+
+namespace velumo {
+namespace {
+
+// Scripts of this world are invisible to the pages they run in.
+constexpr const char* scriptWorld = "velumo";
+
+// Runs in every frame. A frame pauses its own media and passes the request
+// on to its child frames by message, which also reaches frames of other
+// origins; the random key keeps pages from forging or reading the request.
+std::string mediaScript(const std::string& key) {
+    return R"((() => {
+  const key = ")" +
+           key + R"(";
+  const pauseAll = () => {
+    for (const media of document.querySelectorAll("audio, video")) {
+      try { media.pause(); } catch (error) {}
+    }
+    for (let i = 0; i < window.frames.length; i++) {
+      try { window.frames[i].postMessage({ [key]: "pause" }, "*"); } catch (error) {}
+    }
+  };
+  window.addEventListener("message", (event) => {
+    if (event.data && event.data[key] === "pause") {
+      pauseAll();
+    }
+  });
+  globalThis["pause_" + key] = pauseAll;
+})();
+)";
+}
+
+std::string randomKey() {
+    char* uuid = g_uuid_string_random();
+    std::string key = std::string("k") + uuid;
+    g_free(uuid);
+    for (char& c : key) {
+        if (c == '-') {
+            c = '_';
+        }
+    }
+    return key;
+}
+
+}  // namespace
+
+WebSession::WebSession(const std::filesystem::path& dataDirectory,
+                       const std::filesystem::path& cacheDirectory) {
+    dataManager_ =
+        webkit_website_data_manager_new("base-data-directory", dataDirectory.c_str(),
+                                        "base-cache-directory", cacheDirectory.c_str(), nullptr);
+    webkit_website_data_manager_set_tls_errors_policy(dataManager_, WEBKIT_TLS_ERRORS_POLICY_FAIL);
+    const std::filesystem::path cookies = dataDirectory / "cookies.sqlite";
+    webkit_cookie_manager_set_persistent_storage(
+        webkit_website_data_manager_get_cookie_manager(dataManager_), cookies.c_str(),
+        WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+    context_ = webkit_web_context_new_with_website_data_manager(dataManager_);
+    webkit_web_context_set_cache_model(context_, WEBKIT_CACHE_MODEL_WEB_BROWSER);
+
+    const std::string key = randomKey();
+    pauseCall_ = "pause_" + key + "()";
+    content_ = webkit_user_content_manager_new();
+    WebKitUserScript* script = webkit_user_script_new_for_world(
+        mediaScript(key).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, scriptWorld, nullptr, nullptr);
+    webkit_user_content_manager_add_script(content_, script);
+    webkit_user_script_unref(script);
+}
+
+WebSession::~WebSession() {
+    g_object_unref(content_);
+    g_object_unref(context_);
+    g_object_unref(dataManager_);
+}
+
+WebSession& WebSession::shared() {
+    static WebSession session(
+        std::filesystem::path(g_get_user_data_dir()) / "com.orvantis.velumo" / "web",
+        std::filesystem::path(g_get_user_cache_dir()) / "com.orvantis.velumo" / "web");
+    return session;
+}
+
+GtkWidget* WebSession::createWebView(std::string_view userAgent) const {
+    WebKitSettings* settings = webkit_settings_new();
+    webkit_settings_set_user_agent(settings, std::string(userAgent).c_str());
+    auto* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context_, "settings",
+                                         settings, "user-content-manager", content_, nullptr));
+    g_object_unref(settings);
+    return view;
+}
+
+void WebSession::pauseMedia(WebKitWebView* view, std::function<void()> done) const {
+    auto* pending = new std::function<void()>(std::move(done));
+    webkit_web_view_evaluate_javascript(
+        view, pauseCall_.c_str(), -1, scriptWorld, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::function<void()>> step(static_cast<std::function<void()>*>(data));
+            GError* error = nullptr;
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(
+                    WEBKIT_WEB_VIEW(source), result, &error)) {
+                g_object_unref(value);
+            } else {
+                // A page without the script (an error page) has no media to pause.
+                g_error_free(error);
+            }
+            if (*step) {
+                (*step)();
+            }
+        },
+        pending);
+}
+
+}  // namespace velumo
