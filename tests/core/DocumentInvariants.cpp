@@ -18,19 +18,14 @@ class Checker {
         }
     }
 
-    void checkID(const std::string& id, std::set<std::string>& seen, const std::string& where) {
-        require(AppDataSanitizer::validID(id), where + ": invalid id '" + id + "'");
-        require(seen.insert(id).second, where + ": duplicate id '" + id + "'");
+    void identifier(const std::string& id, std::set<std::string>& seen) {
+        require(AppDataSanitizer::validID(id) && seen.insert(id).second, "bad id " + id);
     }
-
-    void checkAddress(const std::string& url, const std::string& where) {
-        require(AppDataSanitizer::webURL(url) == url,
-                where + ": unsanitized address '" + url + "'");
+    void address(const std::string& url) {
+        require(AppDataSanitizer::webURL(url) == url, "unsanitized address " + url);
     }
-
-    void checkText(const std::string& text, std::size_t maximum, const std::string& where) {
-        require(AppDataSanitizer::text(text, maximum) == text,
-                where + ": text breaks its rule '" + text + "'");
+    void text(const std::string& text, std::size_t maximum) {
+        require(AppDataSanitizer::text(text, maximum) == text, "bad text " + text);
     }
 
     std::vector<std::string> broken;
@@ -56,8 +51,8 @@ std::vector<std::string> DocumentInvariants::violations(const AppDataSnapshot& d
     std::set<std::string> categoryIDs;
     for (std::size_t index = 0; index < document.bookmarkCategories.size(); ++index) {
         const auto& category = document.bookmarkCategories[index];
-        check.checkID(category.id, categoryIDs, "category");
-        check.checkText(category.title, 64, "category title");
+        check.identifier(category.id, categoryIDs);
+        check.text(category.title, 64);
         check.require(category.position == index, "category position is not its index");
         check.require(category.createdAt >= 1, "category createdAt is 0");
     }
@@ -66,22 +61,17 @@ std::vector<std::string> DocumentInvariants::violations(const AppDataSnapshot& d
     std::set<std::string> addresses;
     std::map<std::optional<std::string>, std::vector<std::uint32_t>> positionsByGroup;
     for (const auto& bookmark : document.bookmarks) {
-        check.checkID(bookmark.id, bookmarkIDs, "bookmark");
-        check.checkAddress(bookmark.url, "bookmark");
-        check.require(addresses.insert(bookmark.url).second,
-                      "bookmark: duplicate address " + bookmark.url);
-        check.checkText(bookmark.title, 512, "bookmark title");
-        if (bookmark.faviconURL) {
-            const auto& icon = *bookmark.faviconURL;
-            check.require(
-                AppDataSanitizer::webURL(icon) == icon || derivedIcon(bookmark.url) == icon,
-                "bookmark icon neither sanitized nor derived: " + icon);
-        }
+        check.identifier(bookmark.id, bookmarkIDs);
+        check.address(bookmark.url);
+        check.require(addresses.insert(bookmark.url).second, "duplicate address " + bookmark.url);
+        check.text(bookmark.title, 512);
+        const auto& icon = bookmark.faviconURL;
+        check.require(
+            !icon || AppDataSanitizer::webURL(*icon) == icon || derivedIcon(bookmark.url) == icon,
+            "icon neither sanitized nor derived: " + icon.value_or(""));
         check.require(bookmark.createdAt >= 1, "bookmark createdAt is 0");
-        if (bookmark.categoryID) {
-            check.require(categoryIDs.contains(*bookmark.categoryID),
-                          "bookmark names a missing category " + *bookmark.categoryID);
-        }
+        check.require(!bookmark.categoryID || categoryIDs.contains(*bookmark.categoryID),
+                      "bookmark names a missing category");
         positionsByGroup[bookmark.categoryID].push_back(bookmark.position);
     }
     for (auto& [group, positions] : positionsByGroup) {
@@ -94,19 +84,18 @@ std::vector<std::string> DocumentInvariants::violations(const AppDataSnapshot& d
     check.require(document.history.size() <= 50, "more than 50 history entries");
     std::set<std::string> historyIDs;
     for (const auto& entry : document.history) {
-        check.checkID(entry.id, historyIDs, "history");
-        check.checkAddress(entry.url, "history");
-        check.checkText(entry.title, 512, "history title");
+        check.identifier(entry.id, historyIDs);
+        check.address(entry.url);
+        check.text(entry.title, 512);
         check.require(entry.visitedAt >= 1, "history visitedAt is 0");
     }
 
     const auto& settings = document.settings;
-    check.checkText(settings.shortcut, 128, "shortcut");
-    check.checkText(settings.previousWindowShortcut, 128, "previous window shortcut");
-    check.checkText(settings.nextWindowShortcut, 128, "next window shortcut");
-    check.require(settings.themePreference == "system" || settings.themePreference == "light" ||
-                      settings.themePreference == "dark",
-                  "unknown theme " + settings.themePreference);
+    check.text(settings.shortcut, 128);
+    check.text(settings.previousWindowShortcut, 128);
+    check.text(settings.nextWindowShortcut, 128);
+    const auto& theme = settings.themePreference;
+    check.require(theme == "system" || theme == "light" || theme == "dark", "unknown theme");
     check.require(settings.defaultOpacity >= 0.1 && settings.defaultOpacity <= 1.0,
                   "opacity out of range");
     check.require(!settings.defaultAlwaysOnTop, "defaultAlwaysOnTop is stored");

@@ -23,15 +23,6 @@ EngineAddresses addressesOf(SearchEngine engine) {
     return {"www.bing.com", "/search"};
 }
 
-// The address as the URL reader takes it, when it is an http or https one.
-std::optional<std::string> webAddress(std::string_view text) {
-    const auto parts = Url::parse(text);
-    if (!parts || !Url::isWebScheme(parts->scheme)) {
-        return std::nullopt;
-    }
-    return Url::assemble(*parts);
-}
-
 }  // namespace
 
 std::string homeURL(SearchEngine engine) {
@@ -49,14 +40,14 @@ std::string AddressResolver::resolve(std::string_view text, SearchEngine engine)
     if (trimmed.empty()) {
         return homeURL(engine);
     }
-    if (auto url = webAddress(trimmed)) {
-        return std::move(*url);
+    if (auto address = Url::webAddress(trimmed)) {
+        return std::move(address->text);
     }
     // Bare host names, with or without a path: "example.com/page".
     if (trimmed.find(' ') == std::string_view::npos &&
         trimmed.find('.') != std::string_view::npos) {
-        if (auto url = webAddress("https://" + std::string(trimmed))) {
-            return std::move(*url);
+        if (auto address = Url::webAddress("https://" + std::string(trimmed))) {
+            return std::move(address->text);
         }
     }
     return searchURL(engine, trimmed);

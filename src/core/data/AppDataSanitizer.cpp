@@ -27,6 +27,28 @@ constexpr std::size_t maximumHistoryEntries = 50;
 constexpr double minimumOpacity = 0.1;
 constexpr double maximumOpacity = 1.0;
 
+// Trimmed, non-empty, at most `maximum` characters, no control characters.
+bool isAcceptableText(std::string_view trimmed, std::size_t maximum) {
+    if (trimmed.empty() || TextRules::containsControlCharacter(trimmed)) {
+        return false;
+    }
+    const auto count = TextRules::characterCount(trimmed);
+    return count && *count <= maximum;
+}
+
+// text() for a string the caller gives up: kept without a copy when there is
+// nothing to trim.
+std::optional<std::string> takenText(std::string& value, std::size_t maximum) {
+    const auto trimmed = TextRules::trimmed(value);
+    if (!isAcceptableText(trimmed, maximum)) {
+        return std::nullopt;
+    }
+    if (trimmed.size() == value.size()) {
+        return std::move(value);
+    }
+    return std::string(trimmed);
+}
+
 std::uint32_t saturatedPosition(std::size_t rank) {
     return static_cast<std::uint32_t>(
         std::min<std::size_t>(rank, std::numeric_limits<std::uint32_t>::max()));
@@ -45,14 +67,14 @@ std::optional<std::string> derivedFaviconURL(std::string_view url) {
     return Url::assemble(*parts);
 }
 
-std::vector<BookmarkCategory> sanitizedCategories(const std::vector<DiskCategory>& records) {
+std::vector<BookmarkCategory> sanitizedCategories(std::vector<DiskCategory>& records) {
     std::vector<BookmarkCategory> kept;
-    std::unordered_set<std::string_view> ids;
-    for (const auto& record : records) {
+    std::unordered_set<std::string_view> ids(records.size());
+    for (auto& record : records) {
         if (!AppDataSanitizer::validID(record.id) || record.createdAt == 0) {
             continue;
         }
-        auto title = AppDataSanitizer::text(record.title, maximumCategoryTitleCharacters);
+        auto title = takenText(record.title, maximumCategoryTitleCharacters);
         if (!title || !ids.insert(record.id).second) {
             continue;
         }
@@ -75,16 +97,16 @@ std::vector<BookmarkCategory> sanitizedCategories(const std::vector<DiskCategory
 
 std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
                                          const std::vector<BookmarkCategory>& categories) {
-    std::unordered_set<std::string_view> categoryIDs;
+    std::unordered_set<std::string_view> categoryIDs(categories.size());
     for (const auto& category : categories) {
         categoryIDs.insert(category.id);
     }
     std::vector<Bookmark> kept;
-    // The address set views the kept bookmarks' own strings, which stay in
-    // place because the vector never grows beyond this reservation.
+    // The sets view strings of the records or of the kept bookmarks, which
+    // stay in place: the vector never grows beyond this reservation.
     kept.reserve(records.size());
-    std::unordered_set<std::string_view> takenIDs;
-    std::unordered_set<std::string_view> addresses;
+    std::unordered_set<std::string_view> takenIDs(records.size());
+    std::unordered_set<std::string_view> addresses(records.size());
     for (auto& record : records) {
         if (!AppDataSanitizer::validID(record.id) || record.createdAt == 0) {
             continue;
@@ -93,13 +115,17 @@ std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
         if (!url) {
             continue;
         }
-        auto title = AppDataSanitizer::text(record.title, maximumTitleCharacters);
-        // An id stays taken even when its bookmark is then dropped for its address.
-        if (!title || !takenIDs.insert(record.id).second || addresses.contains(*url)) {
+        auto title = takenText(record.title, maximumTitleCharacters);
+        if (!title || takenIDs.contains(record.id)) {
+            continue;
+        }
+        if (addresses.contains(*url)) {
+            // Its id stays taken all the same.
+            takenIDs.insert(record.id);
             continue;
         }
         Bookmark bookmark;
-        bookmark.id = record.id;
+        bookmark.id = std::move(record.id);
         bookmark.url = std::move(*url);
         bookmark.title = std::move(*title);
         bookmark.createdAt = record.createdAt;
@@ -114,16 +140,17 @@ std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
             bookmark.faviconURL = derivedFaviconURL(bookmark.url);
         }
         kept.push_back(std::move(bookmark));
+        takenIDs.insert(kept.back().id);
         addresses.insert(kept.back().url);
     }
     AppDataSanitizer::normalizeBookmarkPositions(kept);
     return kept;
 }
 
-std::vector<HistoryEntry> sanitizedHistory(const std::vector<DiskHistory>& records) {
+std::vector<HistoryEntry> sanitizedHistory(std::vector<DiskHistory>& records) {
     std::vector<HistoryEntry> kept;
     std::unordered_set<std::string_view> ids;
-    for (const auto& record : records) {
+    for (auto& record : records) {
         if (kept.size() == maximumHistoryEntries) {
             break;
         }
@@ -134,7 +161,7 @@ std::vector<HistoryEntry> sanitizedHistory(const std::vector<DiskHistory>& recor
         if (!url) {
             continue;
         }
-        auto title = AppDataSanitizer::text(record.title, maximumTitleCharacters);
+        auto title = takenText(record.title, maximumTitleCharacters);
         if (!title || !ids.insert(record.id).second) {
             continue;
         }
@@ -261,26 +288,18 @@ std::optional<std::string> AppDataSanitizer::webURL(std::string_view text) {
         TextRules::containsControlCharacter(trimmed)) {
         return std::nullopt;
     }
-    const auto parts = Url::parse(trimmed);
-    if (!parts || !Url::isWebScheme(parts->scheme) || !parts->host || parts->host->empty()) {
-        return std::nullopt;
-    }
+    auto address = Url::webAddress(trimmed);
     // Escaping can make the stored form longer than what was typed; it must
     // meet the limit too, or the address would not survive the next read.
-    auto url = Url::assemble(*parts);
-    if (!url || url->size() > maximumURLBytes) {
+    if (!address || !address->hasHost || address->text.size() > maximumURLBytes) {
         return std::nullopt;
     }
-    return url;
+    return std::move(address->text);
 }
 
 std::optional<std::string> AppDataSanitizer::text(std::string_view text, std::size_t maximum) {
     const auto trimmed = TextRules::trimmed(text);
-    if (trimmed.empty() || TextRules::containsControlCharacter(trimmed)) {
-        return std::nullopt;
-    }
-    const auto count = TextRules::characterCount(trimmed);
-    if (!count || *count > maximum) {
+    if (!isAcceptableText(trimmed, maximum)) {
         return std::nullopt;
     }
     return std::string(trimmed);

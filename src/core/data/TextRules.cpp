@@ -119,6 +119,11 @@ bool forEachCharacter(std::string_view text, OnCharacter onCharacter) {
 }  // namespace
 
 std::string_view TextRules::trimmed(std::string_view text) {
+    // Printable ASCII at both ends, the usual case, needs no Unicode lookup.
+    const auto isPrintableAscii = [](char c) { return c > 0x20 && c < 0x7F; };
+    if (!text.empty() && isPrintableAscii(text.front()) && isPrintableAscii(text.back())) {
+        return text;
+    }
     ScalarReader reader(text);
     std::size_t start = 0;
     while (const auto scalar = reader.next()) {
@@ -139,15 +144,19 @@ std::string_view TextRules::trimmed(std::string_view text) {
 }
 
 bool TextRules::containsControlCharacter(std::string_view text) {
-    if (isAscii(text)) {
-        for (const char c : text) {
-            if (c < 0x20 || c == 0x7F) {
-                return true;
-            }
+    // ASCII bytes are checked directly; Unicode lookups start at the first
+    // byte beyond ASCII.
+    std::size_t asciiEnd = 0;
+    for (; asciiEnd < text.size(); ++asciiEnd) {
+        const auto byte = static_cast<unsigned char>(text[asciiEnd]);
+        if (byte >= 0x80) {
+            break;
         }
-        return false;
+        if (byte < 0x20 || byte == 0x7F) {
+            return true;
+        }
     }
-    ScalarReader reader(text);
+    ScalarReader reader(text.substr(asciiEnd));
     while (const auto scalar = reader.next()) {
         if (isControl(*scalar)) {
             return true;

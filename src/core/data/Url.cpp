@@ -158,7 +158,7 @@ std::optional<std::string> encodeForParsing(std::string_view text) {
     return out;
 }
 
-std::string textOf(const UriTextRangeA& range) {
+std::string_view textOf(const UriTextRangeA& range) {
     return {range.first, static_cast<std::size_t>(range.afterLast - range.first)};
 }
 
@@ -166,7 +166,7 @@ std::optional<std::string> optionalTextOf(const UriTextRangeA& range) {
     if (range.first == nullptr) {
         return std::nullopt;
     }
-    return textOf(range);
+    return std::string(textOf(range));
 }
 
 bool isPortInRange(std::string_view port) {
@@ -180,41 +180,85 @@ bool isPortInRange(std::string_view port) {
     return true;
 }
 
-// Splits text that must already be plain RFC 3986; none when it is not an
-// absolute URL or its port is above 65535.
-std::optional<UrlParts> parseStrict(std::string_view text) {
-    UriUriA uri{};
-    const char* errorPosition = nullptr;
-    if (uriParseSingleUriExA(&uri, text.data(), text.data() + text.size(), &errorPosition) !=
-        URI_SUCCESS) {
-        return std::nullopt;
+// A text parsed by uriparser, whose parts point into `text()`. Unless the
+// parse is strict, text that is not plain RFC 3986 as it stands is parsed in
+// its encoded form. Not movable: the parts point into the object itself.
+class ParsedUri {
+  public:
+    enum class Mode { strict, addressBar };
+
+    ParsedUri(std::string_view text, Mode mode) : text_(text) {
+        // Most stored addresses are plain RFC 3986 already; only the others pay
+        // for encoding.
+        if (parse() || mode == Mode::strict) {
+            return;
+        }
+        auto encoded = encodeForParsing(text);
+        if (!encoded) {
+            return;
+        }
+        encoded_ = std::move(*encoded);
+        text_ = encoded_;
+        parse();
     }
-    const std::unique_ptr<UriUriA, decltype(&uriFreeUriMembersA)> owner(&uri, &uriFreeUriMembersA);
-    if (uri.scheme.first == nullptr) {
-        return std::nullopt;
+    ParsedUri(const ParsedUri&) = delete;
+    ParsedUri& operator=(const ParsedUri&) = delete;
+    ~ParsedUri() {
+        if (parsed_) {
+            uriFreeUriMembersA(&uri_);
+        }
     }
+
+    // An absolute URL whose port, if any, is at most 65535.
+    bool valid() const { return parsed_; }
+    const UriUriA& uri() const { return uri_; }
+    std::string_view text() const { return text_; }
+
+  private:
+    bool parse() {
+        const char* errorPosition = nullptr;
+        if (uriParseSingleUriExA(&uri_, text_.data(), text_.data() + text_.size(),
+                                 &errorPosition) != URI_SUCCESS) {
+            return false;
+        }
+        parsed_ = true;
+        if (uri_.scheme.first == nullptr ||
+            (uri_.portText.first != nullptr && !isPortInRange(textOf(uri_.portText)))) {
+            uriFreeUriMembersA(&uri_);
+            parsed_ = false;
+        }
+        return parsed_;
+    }
+
+    std::string_view text_;
+    std::string encoded_;
+    UriUriA uri_{};
+    bool parsed_ = false;
+};
+
+UrlParts partsOf(const UriUriA& uri) {
     UrlParts parts;
-    parts.scheme = textOf(uri.scheme);
+    parts.scheme = std::string(textOf(uri.scheme));
     parts.userInfo = optionalTextOf(uri.userInfo);
     if (uri.hostText.first != nullptr) {
         const bool ipLiteral =
             uri.hostData.ip6 != nullptr || uri.hostData.ipFuture.first != nullptr;
-        parts.host = ipLiteral ? "[" + textOf(uri.hostText) + "]" : textOf(uri.hostText);
+        std::string host(textOf(uri.hostText));
+        parts.host = ipLiteral ? '[' + std::move(host) + ']' : std::move(host);
     }
     parts.port = optionalTextOf(uri.portText);
-    if (parts.port && !isPortInRange(*parts.port)) {
-        return std::nullopt;
-    }
-    if (uri.hostText.first != nullptr || uri.absolutePath == URI_TRUE) {
-        if (uri.pathHead != nullptr) {
-            parts.path = "/";
-        }
-    }
+    // Segments are joined by "/"; the path starts with one when it is
+    // absolute, which it always is after a host.
+    const bool absolute =
+        (uri.hostText.first != nullptr && uri.pathHead != nullptr) || uri.absolutePath == URI_TRUE;
     for (const auto* segment = uri.pathHead; segment != nullptr; segment = segment->next) {
-        if (segment != uri.pathHead) {
-            parts.path += '/';
+        if (segment != uri.pathHead || absolute) {
+            parts.path.push_back('/');
         }
-        parts.path += textOf(segment->text);
+        parts.path.append(textOf(segment->text));
+    }
+    if (absolute && uri.pathHead == nullptr) {
+        parts.path.push_back('/');
     }
     parts.query = optionalTextOf(uri.query);
     parts.fragment = optionalTextOf(uri.fragment);
@@ -246,11 +290,22 @@ std::string compose(const UrlParts& parts) {
 }  // namespace
 
 std::optional<UrlParts> Url::parse(std::string_view text) {
-    const auto encoded = encodeForParsing(text);
-    if (!encoded) {
+    const ParsedUri parsed(text, ParsedUri::Mode::addressBar);
+    if (!parsed.valid()) {
         return std::nullopt;
     }
-    return parseStrict(*encoded);
+    return partsOf(parsed.uri());
+}
+
+std::optional<WebAddress> Url::webAddress(std::string_view text) {
+    const ParsedUri parsed(text, ParsedUri::Mode::addressBar);
+    if (!parsed.valid() || !isWebScheme(textOf(parsed.uri().scheme))) {
+        return std::nullopt;
+    }
+    const auto& host = parsed.uri().hostText;
+    // The parsed text is exactly what assembling its parts gives.
+    return WebAddress{std::string(parsed.text()),
+                      host.first != nullptr && host.first != host.afterLast};
 }
 
 std::optional<std::string> Url::assemble(const UrlParts& parts) {
@@ -258,8 +313,8 @@ std::optional<std::string> Url::assemble(const UrlParts& parts) {
     // in the path, user information without a host, a path without "/" after
     // a host...
     auto text = compose(parts);
-    const auto reread = parseStrict(text);
-    if (!reread || *reread != parts) {
+    const ParsedUri reread(text, ParsedUri::Mode::strict);
+    if (!reread.valid() || partsOf(reread.uri()) != parts) {
         return std::nullopt;
     }
     return text;

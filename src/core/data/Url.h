@@ -21,6 +21,14 @@ struct UrlParts {
     bool operator==(const UrlParts&) const = default;
 };
 
+// The text of an http or https address, as Url::webAddress reads it.
+struct WebAddress {
+    std::string text;
+    bool hasHost = false;  // a host that is not empty
+
+    bool operator==(const WebAddress&) const = default;
+};
+
 namespace Url {
 
 // Parses text as an address bar would: characters a URL cannot hold (spaces,
@@ -28,6 +36,10 @@ namespace Url {
 // internationalised host name becomes its ASCII (punycode) form. None when the
 // text is not an absolute URL with a scheme.
 std::optional<UrlParts> parse(std::string_view text);
+
+// An http or https address read as parse() reads it, in the text assemble()
+// gives for it, in one pass.
+std::optional<WebAddress> webAddress(std::string_view text);
 
 // True for "http" and "https" in any case.
 bool isWebScheme(std::string_view scheme);
