@@ -8,23 +8,6 @@ namespace {
 
 namespace rules = FloatingWindowRules;
 
-TEST(FloatingWindowAutoHide, HidesOnlyWhenNothingHoldsTheWindow) {
-    const PointerExit left{.autoHide = true};
-    EXPECT_TRUE(rules::hidesOnPointerExit(left));
-
-    auto with = [&](auto change) {
-        PointerExit exit = left;
-        change(exit);
-        return rules::hidesOnPointerExit(exit);
-    };
-    EXPECT_FALSE(with([](PointerExit& e) { e.autoHide = false; }));
-    EXPECT_FALSE(with([](PointerExit& e) { e.suppressAutoHide = true; }));
-    EXPECT_FALSE(with([](PointerExit& e) { e.buttonPressed = true; }));
-    EXPECT_FALSE(with([](PointerExit& e) { e.liveResize = true; }));
-    EXPECT_FALSE(with([](PointerExit& e) { e.modalWindowOpen = true; }));
-    EXPECT_FALSE(with([](PointerExit& e) { e.pointerInsideFrame = true; }));
-}
-
 TEST(FloatingWindowToolbar, FoldsBelowTheBarAndUnfoldsAtTheTopCentre) {
     const auto window = BrowserWindowMode::window;
     // Folded: only the strip around the handle opens it.

@@ -207,15 +207,16 @@ TEST_F(FloatingPage, HidingPausesMediaInThePageAndInFramesOfOtherSites) {
         response.body = wave;
         return response;
     });
-    // Muted, so that they may start on their own. The frame comes from another origin (localhost
-    // against 127.0.0.1) and reports its state to the page.
+    // Sound starts only from a click, in each document. The frame comes from
+    // another origin (localhost against 127.0.0.1) and reports its state.
     server_.page("/frame",
-                 "<audio id=b src=/tone.wav loop autoplay muted></audio><script>"
-                 "setInterval(() => parent.postMessage(b.paused ? 'paused' : 'playing', '*'), 50);"
-                 "</script>");
+                 "<button id=play style='position:fixed;inset:0;width:100%;height:100%'"
+                 " onclick='b.play()'>play</button><audio id=b src=/tone.wav loop></audio>"
+                 "<script>setInterval(() => parent.postMessage(b.paused ? 'paused' : 'playing',"
+                 " '*'), 50);</script>");
     server_.page("/",
-                 "<title>Media</title><audio id=a src=/tone.wav loop autoplay muted></audio>"
-                 "<iframe src='http://localhost:" +
+                 "<title>Media</title><button id=play onclick='a.play()'>play</button>"
+                 "<audio id=a src=/tone.wav loop></audio><br><iframe src='http://localhost:" +
                      std::to_string(server_.port()) +
                      "/frame'></iframe><script>window.frameState = 'none';"
                      "addEventListener('message', e => window.frameState = e.data);</script>");
@@ -223,6 +224,9 @@ TEST_F(FloatingPage, HidingPausesMediaInThePageAndInFramesOfOtherSites) {
     auto state = [&] {
         return evaluate(*window, "(a.paused ? 'paused' : 'playing') + ' ' + frameState");
     };
+    ASSERT_TRUE(runUntil([&] { return state() == "paused paused"; })) << state().value_or("?");
+    clickElement(*window, "#play");
+    clickElement(*window, "iframe");
     ASSERT_TRUE(runUntil([&] { return state() == "playing playing"; })) << state().value_or("?");
 
     window->hideWindow();

@@ -597,6 +597,7 @@ void BrowserWindowController::showSheet(std::unique_ptr<Gtk::MessageDialog> dial
     panel_.windowGroup()->add_window(*dialog);
     dialog->set_transient_for(panel_);
     dialog->set_modal(true);
+    dialog->set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
     dialog->set_keep_above(alwaysOnTop_);
     ++suppressAutoHide_;
     Gtk::MessageDialog* shown = dialog.get();
