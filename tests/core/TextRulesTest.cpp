@@ -38,9 +38,6 @@ TEST(TextRules, CountsExtendedGraphemeClusters) {
     EXPECT_EQ(TextRules::characterCount("\U0001F44D\U0001F3FD!"), 2U);
     EXPECT_EQ(TextRules::characterCount("a\r\nb"), 3U);
     EXPECT_EQ(TextRules::characterCount("ok\xFF"), std::nullopt);
-    EXPECT_EQ(TextRules::leadingCharacters("\U0001F44D\U0001F3FDabc", 2), "\U0001F44D\U0001F3FDa");
-    EXPECT_EQ(TextRules::leadingCharacters("短", 5), "短");
-    EXPECT_EQ(TextRules::leadingCharacters("ab\xFF", 5), "ab");
 }
 
 TEST(TextRules, IdentifierTextIsLettersMarksDigitsUnderscoreAndHyphen) {

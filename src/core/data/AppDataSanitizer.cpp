@@ -202,12 +202,15 @@ AppSettings sanitizedSettings(const DiskSettings& record) {
     return settings;
 }
 
+// Objects are filled key by key: a braced list would first build a two-element
+// array for every key.
 Json bookmarkJson(const Bookmark& bookmark) {
-    Json object = {{"id", bookmark.id},
-                   {"url", bookmark.url},
-                   {"title", bookmark.title},
-                   {"createdAt", bookmark.createdAt},
-                   {"position", bookmark.position}};
+    Json object(Json::value_t::object);
+    object["id"] = bookmark.id;
+    object["url"] = bookmark.url;
+    object["title"] = bookmark.title;
+    object["createdAt"] = bookmark.createdAt;
+    object["position"] = bookmark.position;
     if (bookmark.faviconURL) {
         object["faviconUrl"] = *bookmark.faviconURL;
     }
@@ -217,16 +220,47 @@ Json bookmarkJson(const Bookmark& bookmark) {
     return object;
 }
 
+Json categoryJson(const BookmarkCategory& category) {
+    Json object(Json::value_t::object);
+    object["id"] = category.id;
+    object["title"] = category.title;
+    object["position"] = category.position;
+    object["createdAt"] = category.createdAt;
+    return object;
+}
+
+Json historyJson(const HistoryEntry& entry) {
+    Json object(Json::value_t::object);
+    object["id"] = entry.id;
+    object["url"] = entry.url;
+    object["title"] = entry.title;
+    object["visitedAt"] = entry.visitedAt;
+    return object;
+}
+
 Json settingsJson(const AppSettings& settings) {
-    return {{"searchEngine", rawValue(settings.searchEngine)},
-            {"shortcut", settings.shortcut},
-            {"previousWindowShortcut", settings.previousWindowShortcut},
-            {"nextWindowShortcut", settings.nextWindowShortcut},
-            {"themePreference", settings.themePreference},
-            {"keepRunningAfterLastWindow", settings.keepRunningAfterLastWindow},
-            {"autoHideToolbar", settings.autoHideToolbar},
-            {"menuBarIconStyle", rawValue(settings.menuBarIconStyle)},
-            {"defaultOpacity", settings.defaultOpacity}};
+    Json object(Json::value_t::object);
+    object["searchEngine"] = rawValue(settings.searchEngine);
+    object["shortcut"] = settings.shortcut;
+    object["previousWindowShortcut"] = settings.previousWindowShortcut;
+    object["nextWindowShortcut"] = settings.nextWindowShortcut;
+    object["themePreference"] = settings.themePreference;
+    object["keepRunningAfterLastWindow"] = settings.keepRunningAfterLastWindow;
+    object["autoHideToolbar"] = settings.autoHideToolbar;
+    object["menuBarIconStyle"] = rawValue(settings.menuBarIconStyle);
+    object["defaultOpacity"] = settings.defaultOpacity;
+    return object;
+}
+
+template <typename Record>
+Json arrayJson(const std::vector<Record>& records, Json (*toJson)(const Record&)) {
+    Json array(Json::value_t::array);
+    auto& elements = array.get_ref<Json::array_t&>();
+    elements.reserve(records.size());
+    for (const auto& record : records) {
+        elements.push_back(toJson(record));
+    }
+    return array;
 }
 
 }  // namespace
@@ -250,31 +284,14 @@ std::expected<std::string, std::string> AppDataSanitizer::encode(const AppDataSn
     if (!std::isfinite(snapshot.settings.defaultOpacity)) {
         return std::unexpected("无法保存数据：默认不透明度不是有效的数值");
     }
-    Json bookmarks = Json::array();
-    for (const auto& bookmark : snapshot.bookmarks) {
-        bookmarks.push_back(bookmarkJson(bookmark));
-    }
-    Json categories = Json::array();
-    for (const auto& category : snapshot.bookmarkCategories) {
-        categories.push_back({{"id", category.id},
-                              {"title", category.title},
-                              {"position", category.position},
-                              {"createdAt", category.createdAt}});
-    }
-    Json history = Json::array();
-    for (const auto& entry : snapshot.history) {
-        history.push_back({{"id", entry.id},
-                           {"url", entry.url},
-                           {"title", entry.title},
-                           {"visitedAt", entry.visitedAt}});
-    }
     // nlohmann's objects keep their keys sorted, so the output is too.
-    const Json document = {{"version", 2},
-                           {"defaultBookmarksSeedVersion", snapshot.defaultBookmarksSeedVersion},
-                           {"bookmarks", std::move(bookmarks)},
-                           {"bookmarkCategories", std::move(categories)},
-                           {"history", std::move(history)},
-                           {"settings", settingsJson(snapshot.settings)}};
+    Json document(Json::value_t::object);
+    document["version"] = 2;
+    document["defaultBookmarksSeedVersion"] = snapshot.defaultBookmarksSeedVersion;
+    document["bookmarks"] = arrayJson(snapshot.bookmarks, bookmarkJson);
+    document["bookmarkCategories"] = arrayJson(snapshot.bookmarkCategories, categoryJson);
+    document["history"] = arrayJson(snapshot.history, historyJson);
+    document["settings"] = settingsJson(snapshot.settings);
     try {
         return document.dump(2);
     } catch (const Json::exception& error) {

@@ -92,30 +92,6 @@ std::size_t lastScalarLength(std::string_view text, char32_t& scalar) {
     return text.size() - start;
 }
 
-// Walks the characters of `text`, calling `onCharacter(endOffset)` after each
-// one; stops when it returns false. False when the text is not valid UTF-8.
-template <typename OnCharacter>
-bool forEachCharacter(std::string_view text, OnCharacter onCharacter) {
-    ScalarReader reader(text);
-    utf8proc_int32_t state = 0;
-    std::optional<char32_t> previous;
-    std::size_t previousEnd = 0;
-    while (const auto scalar = reader.next()) {
-        if (previous &&
-            utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(*previous),
-                                             static_cast<utf8proc_int32_t>(*scalar), &state) &&
-            !onCharacter(previousEnd)) {
-            return true;
-        }
-        previous = scalar;
-        previousEnd = reader.offset();
-    }
-    if (previous) {
-        onCharacter(previousEnd);
-    }
-    return !reader.invalid();
-}
-
 }  // namespace
 
 std::string_view TextRules::trimmed(std::string_view text) {
@@ -176,29 +152,22 @@ std::optional<std::size_t> TextRules::characterCount(std::string_view text) {
         }
         return count;
     }
+    ScalarReader reader(text);
+    utf8proc_int32_t state = 0;
     std::size_t count = 0;
-    const bool valid = forEachCharacter(text, [&count](std::size_t) {
-        ++count;
-        return true;
-    });
-    if (!valid) {
+    std::optional<char32_t> previous;
+    while (const auto scalar = reader.next()) {
+        if (!previous ||
+            utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(*previous),
+                                             static_cast<utf8proc_int32_t>(*scalar), &state)) {
+            ++count;
+        }
+        previous = scalar;
+    }
+    if (reader.invalid()) {
         return std::nullopt;
     }
     return count;
-}
-
-std::string_view TextRules::leadingCharacters(std::string_view text, std::size_t count) {
-    std::size_t taken = 0;
-    std::size_t end = 0;
-    forEachCharacter(text, [&](std::size_t characterEnd) {
-        if (taken == count) {
-            return false;
-        }
-        ++taken;
-        end = characterEnd;
-        return true;
-    });
-    return text.substr(0, end);
 }
 
 bool TextRules::isIdentifierText(std::string_view text) {
