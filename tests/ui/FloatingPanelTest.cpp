@@ -58,6 +58,27 @@ TEST_F(FloatingPanel, OpensCentredAboveOtherWindowsOnEveryWorkspaceAtTheDefaultO
     }));
 }
 
+TEST_F(FloatingPanel, DraggingAnEdgeOverThePageResizesTheWindow) {
+    server_.page("/", plainPage);
+    auto window = open(server_.url("/"));
+    const Rect before = window->panel().frame();
+
+    const auto [x, y] = panelPoint(*window, before.width - 2, before.height / 2);
+    movePointer(x, y);
+    pressButton();
+    // The window manager takes the pointer over on its own time.
+    runFor(milliseconds(300));
+    for (int step = 1; step <= 10; ++step) {
+        movePointer(x + step * 10, y);
+        runFor(milliseconds(20));
+    }
+    releaseButton();
+    EXPECT_TRUE(runUntil([&] { return window->panel().frame().width == before.width + 100; }))
+        << window->panel().frame().width;
+    EXPECT_EQ(window->panel().frame().x, before.x);
+    EXPECT_TRUE(runUntil([&] { return !window->panel().inLiveResize(); }));
+}
+
 TEST_F(FloatingPanel, UnpinningLowersOnlyThatWindow) {
     server_.page("/", plainPage);
     auto first = open(server_.url("/"));

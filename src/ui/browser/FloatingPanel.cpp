@@ -87,20 +87,6 @@ FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
         edges_[i] = std::make_unique<ResizeEdge>(*this, edgeSpecs[i]);
         layers_.add_overlay(*edges_[i]);
     }
-    // The window manager's resize holds the pointer; its release ends the
-    // resize, whichever way it ends.
-    signal_enter_notify_event().connect([this](GdkEventCrossing* event) {
-        if (event->mode == GDK_CROSSING_UNGRAB) {
-            liveResize_ = false;
-        }
-        return false;
-    });
-    signal_motion_notify_event().connect([this](GdkEventMotion* event) {
-        if ((event->state & GDK_BUTTON1_MASK) == 0) {
-            liveResize_ = false;
-        }
-        return false;
-    });
     layers_.show_all();
     // The application lives as long as it has floating windows, hidden ones included.
     if (GApplication* application = g_application_get_default();
@@ -111,6 +97,18 @@ FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
 
 FloatingPanel::~FloatingPanel() {
     group_->remove_window(*this);
+}
+
+bool FloatingPanel::inLiveResize() const {
+    if (!liveResize_) {
+        return false;
+    }
+    GdkModifierType state{};
+    gdk_device_get_state(
+        gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())),
+        gdk_get_default_root_window(), nullptr, &state);
+    liveResize_ = (state & GDK_BUTTON1_MASK) != 0;
+    return liveResize_;
 }
 
 void FloatingPanel::setContent(Gtk::Widget& content) {

@@ -28,9 +28,9 @@ class FloatingPanel : public Gtk::Window {
     Rect frame() const;
     void setFrame(Rect frame);
 
-    // True from the start of a resize from one of the edges until the window
-    // manager lets go of the pointer.
-    bool inLiveResize() const { return liveResize_; }
+    // True from the start of a resize from one of the edges until the button
+    // that started it is released, which ends the window manager's resize.
+    bool inLiveResize() const;
 
     Glib::RefPtr<Gtk::WindowGroup> windowGroup() const { return group_; }
 
@@ -40,7 +40,8 @@ class FloatingPanel : public Gtk::Window {
     Glib::RefPtr<Gtk::WindowGroup> group_;
     Gtk::Overlay layers_;
     std::array<std::unique_ptr<ResizeEdge>, 8> edges_;
-    bool liveResize_ = false;
+    // Cleared the first time it is read after the button went up.
+    mutable bool liveResize_ = false;
 };
 
 }  // namespace velumo
