@@ -385,6 +385,11 @@ void BrowserWindowController::pointerMoved() {
     }
 }
 
+bool BrowserWindowController::suppressAutoHide() const {
+    return (moreMenu_ && moreMenu_->get_visible()) ||
+           std::ranges::any_of(sheets_, [](const auto& sheet) { return sheet->get_visible(); });
+}
+
 void BrowserWindowController::mouseExited() {
     GdkModifierType state{};
     gdk_device_get_state(
@@ -398,7 +403,7 @@ void BrowserWindowController::mouseExited() {
     }
     const PointerExit exit{
         .autoHide = autoHide_,
-        .suppressAutoHide = suppressAutoHide_ > 0,
+        .suppressAutoHide = suppressAutoHide(),
         .buttonPressed = (state & buttons) != 0,
         .liveResize = panel_.inLiveResize(),
         .modalWindowOpen = modalOpen,
@@ -499,7 +504,6 @@ void BrowserWindowController::toolbarShowMore(Gtk::Widget& button) {
     if (isClosing_) {
         return;
     }
-    ++suppressAutoHide_;
     const BrowserMoreMenu::Content content{
         .state = {.mode = mode_,
                   .canGoBack = webView_ != nullptr && webkit_web_view_can_go_back(webView_),
@@ -516,10 +520,10 @@ void BrowserWindowController::toolbarShowMore(Gtk::Widget& button) {
         .displayControls = this,
     };
     moreMenu_ = std::make_unique<BrowserMoreMenu>(button, content, std::move(handlers));
-    moreMenu_->signal_closed().connect([this] {
-        --suppressAutoHide_;
+    BrowserMoreMenu* menu = moreMenu_.get();
+    menu->signal_closed().connect([this, menu] {
         // The popover is still inside its own signal; it goes on a later turn.
-        MainQueue::async([weak = Weak(weak_from_this()), menu = moreMenu_.get()] {
+        MainQueue::async([weak = Weak(weak_from_this()), menu] {
             if (auto self = weak.lock(); self && self->moreMenu_.get() == menu) {
                 self->moreMenu_.reset();
             }
@@ -599,12 +603,10 @@ void BrowserWindowController::showSheet(std::unique_ptr<Gtk::MessageDialog> dial
     dialog->set_modal(true);
     dialog->set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
     dialog->set_keep_above(alwaysOnTop_);
-    ++suppressAutoHide_;
     Gtk::MessageDialog* shown = dialog.get();
     shown->signal_response().connect(
         [this, shown, completion = std::move(completion)](int response) {
             shown->hide();
-            --suppressAutoHide_;
             completion(response);
             MainQueue::async([weak = Weak(weak_from_this()), shown] {
                 if (auto self = weak.lock()) {

@@ -124,6 +124,8 @@ class BrowserWindowController final : public FloatingWindow,
     void pauseMedia();
     void windowWillClose();
 
+    // Auto-hide waits while the more-menu or a dialog of the panel is open.
+    bool suppressAutoHide() const;
     void mouseExited();
     void pointerMoved();
     void stopPointerTracking();
@@ -167,8 +169,6 @@ class BrowserWindowController final : public FloatingWindow,
     BrowserWindowMode mode_;
     std::optional<Rect> normalFrame_;
     bool isClosing_ = false;
-    // Open menus and dialogs; auto-hide waits while any is open.
-    int suppressAutoHide_ = 0;
     bool isToolbarCollapsed_ = false;
     bool toolbarAutoHide_ = false;
 
