@@ -1,12 +1,12 @@
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include <X11/keysym.h>
+#include <gdkmm/display.h>
+#include <gdkmm/monitor.h>
 #include <gtkmm/box.h>
-#include <gtkmm/scale.h>
 #include <gtkmm/separator.h>
-#include <gtkmm/settings.h>
 #include <gtkmm/stack.h>
 #include <gtkmm/window.h>
 
@@ -27,27 +27,31 @@ class RecordingDisplayDelegate : public PageDisplayControlsDelegate {
     void displayControlsSetBrowserMode(BrowserIdentityMode) override {}
 };
 
-// A floating window's bar with the more-menu opened under its more button.
+// Where a widget is on the screen.
+Rect rootFrame(Gtk::Widget& widget) {
+    int originX = 0;
+    int originY = 0;
+    widget.get_toplevel()->get_window()->get_origin(originX, originY);
+    int x = 0;
+    int y = 0;
+    widget.translate_coordinates(*widget.get_toplevel(), 0, 0, x, y);
+    return {static_cast<double>(originX + x), static_cast<double>(originY + y),
+            static_cast<double>(widget.get_allocated_width()),
+            static_cast<double>(widget.get_allocated_height())};
+}
+
+// A floating window's bar with the more-menu opened from its more button.
 class MoreMenuTest : public UiTest {
   protected:
-    // Popovers slide in; the checks of where it lies want it in place.
-    void SetUp() override {
-        Gtk::Settings::get_default()->property_gtk_enable_animations() = false;
-    }
-    void TearDown() override {
-        Gtk::Settings::get_default()->property_gtk_enable_animations() = true;
-        UiTest::TearDown();
-    }
-
-    void openWindow(BrowserWindowMode mode, int width, int height) {
+    void openWindow(BrowserWindowMode mode, Rect frame) {
         bar.setAdvertisementMode(mode == BrowserWindowMode::advertisement);
         bar.set_size_request(-1, static_cast<int>(WindowGeometry::controlBarHeight(mode, false)));
         bar.updateVisibility();
         box.pack_start(bar, Gtk::PACK_SHRINK);
         window.add(box);
         window.set_decorated(false);
-        window.set_default_size(width, height);
-        window.move(200, 150);
+        window.set_default_size(static_cast<int>(frame.width), static_cast<int>(frame.height));
+        window.move(static_cast<int>(frame.x), static_cast<int>(frame.y));
         window.show_all();
         ASSERT_TRUE(presentAndWait(window));
     }
@@ -58,28 +62,33 @@ class MoreMenuTest : public UiTest {
         handlers.setOpacity = [this](int tag) { opacityTags.push_back(tag); };
         handlers.displayControls = &displayDelegate;
         menu = std::make_unique<BrowserMoreMenu>(bar.moreButton(), content, handlers);
+        menu->signalClosed().connect([this] { ++closings; });
         menu->popup();
         EXPECT_TRUE(runUntil([&] { return menu->get_mapped(); }));
+        drainMainLoop();
         return *menu;
     }
 
-    Gtk::Stack& stack() {
-        for (auto* widget : descendants(*menu)) {
-            if (auto* found = dynamic_cast<Gtk::Stack*>(widget)) {
-                return *found;
-            }
+    // Closed, and the pointer given back: the toolkit learns of that from
+    // the next pointer event.
+    bool closed() {
+        if (!runUntil([&] { return !menu->get_visible(); })) {
+            return false;
         }
-        throw std::runtime_error("no stack in the menu");
+        const auto [x, y] = pointerPosition();
+        movePointer(x + 1, y);
+        return !gdk_display_device_is_grabbed(
+            window.get_display()->gobj(),
+            gdk_seat_get_pointer(gdk_display_get_default_seat(window.get_display()->gobj())));
     }
 
-    Gtk::Box& page(const char* name) {
-        return dynamic_cast<Gtk::Box&>(*stack().get_child_by_name(name));
-    }
+    Gtk::Stack& stack() { return firstOf<Gtk::Stack>(*menu); }
 
     // One line per row: its texts, "(disabled)" and "✓" where they apply.
     std::vector<std::string> rows(const char* pageName) {
         std::vector<std::string> lines;
-        for (auto* child : page(pageName).get_children()) {
+        auto* page = dynamic_cast<Gtk::Box*>(stack().get_child_by_name(pageName));
+        for (auto* child : page->get_children()) {
             if (dynamic_cast<Gtk::Separator*>(child) != nullptr) {
                 lines.emplace_back("---");
             } else if (dynamic_cast<PageDisplayControlsView*>(child) != nullptr) {
@@ -89,17 +98,17 @@ class MoreMenuTest : public UiTest {
                 for (const auto& text : labelTexts(*child)) {
                     line += (line.empty() ? "" : " ") + text;
                 }
-                if (!child->is_sensitive()) {
-                    line += " (disabled)";
-                }
+                line += child->is_sensitive() ? "" : " (disabled)";
                 const auto icons = iconNames(*child);
-                if (std::ranges::find(icons, "object-select-symbolic") != icons.end()) {
-                    line += " ✓";
-                }
+                line += std::ranges::count(icons, "object-select-symbolic") > 0 ? " ✓" : "";
                 lines.push_back(line);
             }
         }
         return lines;
+    }
+
+    bool moreButtonPressed() {
+        return (bar.moreButton().get_state_flags() & Gtk::STATE_FLAG_CHECKED) != 0;
     }
 
     Gtk::Window window;
@@ -108,52 +117,37 @@ class MoreMenuTest : public UiTest {
     std::unique_ptr<BrowserMoreMenu> menu;
     std::vector<MoreMenuAction> actions;
     std::vector<int> opacityTags;
+    int closings = 0;
     RecordingDisplayDelegate displayDelegate;
 };
 
 TEST_F(MoreMenuTest, WindowModeRowsEndWithTheDisplayControlsAndANewWindow) {
-    openWindow(BrowserWindowMode::window, 760, 520);
+    openWindow(BrowserWindowMode::window, {200, 150, 760, 520});
     BrowserMoreMenu::Content content;
     content.pageZoom = 1.2;
-    content.identity = BrowserIdentityMode::mobile;
     auto& shown = open(content);
 
     EXPECT_EQ(rows("main"),
               (std::vector<std::string>{"编辑地址… Ctrl+L", "收藏当前页 Ctrl+D", "---", "复制网址",
                                         "在默认浏览器中打开", "---", "[display controls]", "---",
                                         "新建浮窗 Ctrl+N"}));
-    // The embedded controls show the window's zoom and identity and report to
-    // the window's controller.
-    auto* percent = dynamic_cast<Gtk::Label*>(withStyleClass(shown, "velumo-percent"));
-    ASSERT_NE(percent, nullptr);
-    EXPECT_EQ(percent->get_text(), "120%");
+    // With room below, it hangs 4 under the button, left edges lined up.
+    const Rect button = rootFrame(bar.moreButton());
+    const Rect surface = rootFrame(*withStyleClass(shown, "velumo-menu-surface"));
+    EXPECT_EQ(std::pair(surface.x, surface.y), std::pair(button.x, button.maxY() + 4));
+    // The embedded controls show the window's zoom and report to its controller.
+    EXPECT_EQ(percentText(shown), "120%");
     buttonNamed(shown, "恢复 100%").clicked();
     EXPECT_EQ(displayDelegate.zooms, std::vector<double>{1.0});
 }
 
-TEST_F(MoreMenuTest, ChoosingARowClosesTheMenuThenHandsTheActionOn) {
-    openWindow(BrowserWindowMode::window, 760, 520);
-    auto& shown = open({});
-    buttonNamed(shown, "复制网址").clicked();
-    EXPECT_EQ(actions, std::vector<MoreMenuAction>{MoreMenuAction::copyURL});
-    EXPECT_TRUE(runUntil([&] { return !shown.get_visible(); }));
-
-    // A menu whose owner gave no handlers closes all the same.
-    menu = std::make_unique<BrowserMoreMenu>(bar.moreButton(), BrowserMoreMenu::Content{},
-                                             BrowserMoreMenu::Handlers{});
-    menu->popup();
-    ASSERT_TRUE(runUntil([&] { return menu->get_mapped(); }));
-    buttonNamed(*menu, "新建浮窗").clicked();
-    EXPECT_TRUE(runUntil([&] { return !menu->get_visible(); }));
-}
-
 TEST_F(MoreMenuTest, AdvertisementModeShowsStatesAndOpensTheOpacityChoicesInPlace) {
-    openWindow(BrowserWindowMode::advertisement, 760, 700);
+    openWindow(BrowserWindowMode::advertisement, {200, 150, 760, 700});
     BrowserMoreMenu::Content content;
-    content.state.mode = BrowserWindowMode::advertisement;
-    content.state.canGoForward = true;
-    content.state.autoHide = true;
-    content.state.alwaysOnTop = false;
+    content.state = {.mode = BrowserWindowMode::advertisement,
+                     .canGoForward = true,
+                     .autoHide = true,
+                     .alwaysOnTop = false};
     content.opacity = 0.3;
     auto& shown = open(content);
 
@@ -166,7 +160,6 @@ TEST_F(MoreMenuTest, AdvertisementModeShowsStatesAndOpensTheOpacityChoicesInPlac
     buttonNamed(shown, "透明度").clicked();
     EXPECT_EQ(stack().get_visible_child_name(), "opacity");
     EXPECT_TRUE(shown.get_visible());
-    EXPECT_TRUE(actions.empty());
     const auto choices = rows("opacity");
     EXPECT_EQ(std::ranges::count_if(choices, [](const auto& line) { return line.ends_with("✓"); }),
               1);
@@ -176,27 +169,59 @@ TEST_F(MoreMenuTest, AdvertisementModeShowsStatesAndOpensTheOpacityChoicesInPlac
     EXPECT_EQ(stack().get_visible_child_name(), "main");
     buttonNamed(shown, "10%").clicked();
     EXPECT_EQ(opacityTags, std::vector<int>{10});
-    EXPECT_TRUE(runUntil([&] { return !shown.get_visible(); }));
+    EXPECT_TRUE(actions.empty());
+    EXPECT_TRUE(closed());
 }
 
-TEST_F(MoreMenuTest, ATallMenuScrollsInsideASmallWindowInsteadOfBeingCutOff) {
-    // The advertisement pop-up's size; its menu is the longest.
-    openWindow(BrowserWindowMode::advertisement, 480, 320);
+TEST_F(MoreMenuTest, InTheCornerPopUpItReachesAboveThePanelAndEscapeClosesIt) {
+    Gdk::Rectangle area;
+    Gdk::Display::get_default()->get_primary_monitor()->get_workarea(area);
+    const Rect workArea{static_cast<double>(area.get_x()), static_cast<double>(area.get_y()),
+                        static_cast<double>(area.get_width()),
+                        static_cast<double>(area.get_height())};
+    openWindow(BrowserWindowMode::advertisement, WindowGeometry::advertisementFrame(workArea));
     BrowserMoreMenu::Content content;
     content.state.mode = BrowserWindowMode::advertisement;
     auto& shown = open(content);
-    ASSERT_TRUE(runUntil([&] { return shown.get_allocated_height() > 1; }));
-    drainMainLoop();
 
-    int x = 0;
-    int top = 0;
-    shown.translate_coordinates(window, 0, 0, x, top);
-    int buttonX = 0;
-    int buttonBottom = 0;
-    bar.moreButton().translate_coordinates(window, 0, bar.moreButton().get_allocated_height(),
-                                           buttonX, buttonBottom);
-    EXPECT_GE(top, buttonBottom);
-    EXPECT_LE(top + shown.get_allocated_height(), window.get_allocated_height());
+    // Taller than the 320-point panel and with no room below it: above the
+    // button, whole, and on the work area.
+    const Rect button = rootFrame(bar.moreButton());
+    const Rect surface = rootFrame(*withStyleClass(shown, "velumo-menu-surface"));
+    EXPECT_GT(surface.height, 320);
+    EXPECT_EQ(surface.maxY(), button.minY() - 4);
+    EXPECT_GE(surface.minY(), workArea.minY());
+    EXPECT_LE(surface.maxX(), workArea.maxX());
+    EXPECT_EQ(rows("main").back(), "新建浮窗 Ctrl+N");
+    EXPECT_TRUE(moreButtonPressed());
+
+    tapKey(XK_Escape);
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(closings, 1);
+    EXPECT_FALSE(moreButtonPressed());
+    EXPECT_TRUE(actions.empty());
+}
+
+TEST_F(MoreMenuTest, AClickOutsideClosesItAndTheKeyboardWalksItsRows) {
+    openWindow(BrowserWindowMode::window, {200, 150, 760, 520});
+    open({});
+    click(300, 450);
+    EXPECT_TRUE(closed());
+    EXPECT_TRUE(actions.empty());
+
+    // Up wraps round to the last row; down steps from the first.
+    open({});
+    tapKey(XK_Up);
+    tapKey(XK_Return);
+    EXPECT_TRUE(closed());
+    open({});
+    tapKey(XK_Down);
+    tapKey(XK_Down);
+    tapKey(XK_Return);
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(actions,
+              (std::vector<MoreMenuAction>{MoreMenuAction::newWindow, MoreMenuAction::bookmark}));
+    EXPECT_EQ(closings, 3);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
-#include <stdexcept>
+#include <array>
 #include <string>
 #include <vector>
 
 #include <gtkmm/box.h>
-#include <gtkmm/image.h>
-#include <gtkmm/label.h>
 #include <gtkmm/scale.h>
 #include <gtkmm/window.h>
 
@@ -26,17 +24,11 @@ class RecordingToolbarDelegate : public BrowserToolbarDelegate {
     void toolbarGoBack() override { calls.emplace_back("back"); }
     void toolbarGoForward() override { calls.emplace_back("forward"); }
     void toolbarReload() override { calls.emplace_back("reload"); }
-    void toolbarSetOpacity(double value) override {
-        calls.emplace_back("opacity");
-        opacities.push_back(value);
-    }
+    void toolbarSetOpacity(double value) override { opacities.push_back(value); }
     void toolbarToggleAutoHide() override { calls.emplace_back("autoHide"); }
     void toolbarToggleAlwaysOnTop() override { calls.emplace_back("alwaysOnTop"); }
     void toolbarToggleMode() override { calls.emplace_back("mode"); }
-    void toolbarShowMore(Gtk::Widget& button) override {
-        calls.emplace_back("more");
-        moreFrom = &button;
-    }
+    void toolbarShowMore(Gtk::Widget& button) override { moreFrom = &button; }
     void toolbarClose() override { calls.emplace_back("close"); }
     void toolbarRestoreWindowMode() override { calls.emplace_back("restore"); }
 };
@@ -64,27 +56,9 @@ class ToolbarTest : public UiTest {
         bar.setCollapsed(collapsed);
         bar.setAdvertisementMode(advertisement);
         bar.updateVisibility();
+        // A show_all() of the window around the bar must not undo the face.
+        window.show_all();
         drainMainLoop();
-    }
-
-    Gtk::Scale& slider() {
-        for (auto* widget : descendants(bar)) {
-            if (auto* scale = dynamic_cast<Gtk::Scale*>(widget)) {
-                return *scale;
-            }
-        }
-        throw std::runtime_error("no slider");
-    }
-
-    // What a drag or a scroll of the slider reports before it moves.
-    void dragSliderTo(double value) {
-        gboolean handled = FALSE;
-        g_signal_emit_by_name(slider().gobj(), "change-value", GTK_SCROLL_JUMP, value, &handled);
-    }
-
-    std::string percentLabel() {
-        auto* label = dynamic_cast<Gtk::Label*>(withStyleClass(bar, "velumo-percent"));
-        return label != nullptr ? std::string(label->get_text()) : "";
     }
 
     Gtk::Button& button(const std::string& name) { return buttonNamed(bar, name); }
@@ -95,160 +69,115 @@ class ToolbarTest : public UiTest {
     RecordingToolbarDelegate delegate;
 };
 
-TEST_F(ToolbarTest, ShowsOneOfThreeFacesAndPointsTheMoreMenuAtTheVisibleButton) {
+TEST_F(ToolbarTest, ShowsOneOfThreeFacesEachAtItsHeight) {
     struct Face {
         bool collapsed;
         bool advertisement;
-        bool normalRow;
-        bool advertisementRow;
-        bool handle;
-    };
-    const Face faces[] = {
-        {false, false, true, false, false},
-        {false, true, false, true, false},
-        {true, false, false, false, true},
-        {true, true, false, false, false},
+        const char* shownButton;
+        int height;
     };
     auto* handle = withStyleClass(bar, "velumo-collapse-handle");
     ASSERT_NE(handle, nullptr);
-    for (const auto& face : faces) {
-        SCOPED_TRACE(testing::Message()
-                     << "collapsed " << face.collapsed << ", advertisement " << face.advertisement);
+    for (const Face face : {Face{false, false, "后退", 42}, Face{false, true, "恢复窗口模式", 30},
+                            Face{true, false, nullptr, 10}, Face{true, true, nullptr, 30}}) {
+        SCOPED_TRACE(testing::Message() << face.collapsed << face.advertisement);
         showFace(face.collapsed, face.advertisement);
-        // A show_all() of the window around the bar must not undo the face.
-        window.show_all();
-        ASSERT_TRUE(runUntil([&] { return bar.get_allocated_height() > 0; }));
-        EXPECT_EQ(button("后退").get_is_drawable(), face.normalRow);
-        EXPECT_EQ(button("恢复窗口模式").get_is_drawable(), face.advertisementRow);
-        EXPECT_EQ(handle->get_is_drawable(), face.handle);
-        if (!face.collapsed) {
-            EXPECT_TRUE(bar.moreButton().get_is_drawable());
+        ASSERT_TRUE(runUntil([&] { return bar.get_allocated_height() == face.height; }));
+        for (const char* name : {"后退", "恢复窗口模式"}) {
+            EXPECT_EQ(button(name).get_is_drawable(),
+                      face.shownButton != nullptr && face.shownButton == std::string(name));
+        }
+        // The folded strip: only the 56 x 4 handle, 3 below the top, centred.
+        EXPECT_EQ(handle->get_is_drawable(), face.collapsed && !face.advertisement);
+        if (handle->get_is_drawable()) {
+            int x = 0;
+            int y = 0;
+            handle->translate_coordinates(bar, 0, 0, x, y);
+            EXPECT_EQ(
+                (std::array{x, y, handle->get_allocated_width(), handle->get_allocated_height()}),
+                (std::array{(760 - 56) / 2, 3, 56, 4}));
+        }
+        // The menu opens under the more button of the face on show.
+        if (face.shownButton != nullptr) {
             dynamic_cast<Gtk::Button&>(bar.moreButton()).clicked();
             EXPECT_EQ(delegate.moreFrom, &bar.moreButton());
+            EXPECT_TRUE(bar.moreButton().get_is_drawable());
         }
     }
 }
 
-TEST_F(ToolbarTest, ControlsKeepTheirSizesInsideTheBarHeights) {
+TEST_F(ToolbarTest, ALongTitleGivesWayToTheButtons) {
     bar.update("一个很长很长很长很长很长很长很长很长很长很长很长很长的网页标题", false, false);
     auto* title = withStyleClass(bar, "velumo-title");
     ASSERT_NE(title, nullptr);
-    // A long title stops at 180, however wide the bar.
     EXPECT_TRUE(runUntil([&] { return title->get_allocated_width() == 180; }));
-    EXPECT_EQ(bar.get_allocated_width(), 760);
-    for (const char* name :
-         {"后退", "前进", "刷新", "鼠标离开自动隐藏", "置顶", "广告模式", "更多", "关闭"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(button(name).get_allocated_width(), 25);
-        EXPECT_LE(button(name).get_allocated_height(), 42);
-    }
-    EXPECT_EQ(slider().get_allocated_width(), 72);
-    EXPECT_EQ(bar.get_allocated_height(), 42);
+    EXPECT_EQ(button("关闭").get_allocated_width(), 25);
+    EXPECT_EQ(firstOf<Gtk::Scale>(bar).get_allocated_width(), 72);
 
-    // At the narrowest window the title gives way first, down to 44, and
-    // every control still fits inside the 8-point insets.
+    // In the narrowest window every control still fits inside the insets.
     window.resize(420, 200);
-    EXPECT_TRUE(runUntil([&] { return bar.get_allocated_width() == 420; }));
+    ASSERT_TRUE(runUntil([&] { return bar.get_allocated_width() == 420; }));
     drainMainLoop();
     EXPECT_GE(title->get_allocated_width(), 44);
     int closeX = 0;
     int closeY = 0;
     button("关闭").translate_coordinates(bar, 0, 0, closeX, closeY);
     EXPECT_LE(closeX + 25, 420 - 8);
-
-    // The folded strip: only the 56 x 4 handle, 3 below the top, centred.
-    showFace(true, false);
-    ASSERT_TRUE(runUntil([&] { return bar.get_allocated_height() == 10; }));
-    auto* handle = withStyleClass(bar, "velumo-collapse-handle");
-    int x = 0;
-    int y = 0;
-    handle->translate_coordinates(bar, 0, 0, x, y);
-    EXPECT_EQ(handle->get_allocated_width(), 56);
-    EXPECT_EQ(handle->get_allocated_height(), 4);
-    EXPECT_EQ(y, 3);
-    EXPECT_EQ(x, (bar.get_allocated_width() - 56) / 2);
-
-    showFace(false, true);
-    ASSERT_TRUE(runUntil([&] { return bar.get_allocated_height() == 30; }));
-    EXPECT_EQ(button("恢复窗口模式").get_allocated_width(), 25);
 }
 
 TEST_F(ToolbarTest, OpacitySliderSnapsToTwentiethsAndNeverGoesBelowTenPercent) {
-    dragSliderTo(0.0);
-    EXPECT_DOUBLE_EQ(slider().get_value(), 0.1);
-    EXPECT_EQ(percentLabel(), "10%");
-
-    dragSliderTo(0.37);
-    EXPECT_DOUBLE_EQ(slider().get_value(), 0.35);
-    EXPECT_EQ(percentLabel(), "35%");
-
-    dragSliderTo(0.974);
-    EXPECT_EQ(percentLabel(), "95%");
+    auto& slider = firstOf<Gtk::Scale>(bar);
+    const std::pair<double, const char*> drags[] = {{0.0, "10%"}, {0.37, "35%"}, {0.974, "95%"}};
+    for (const auto& [value, text] : drags) {
+        dragTo(slider, value);
+        EXPECT_EQ(percentText(bar), text);
+    }
+    EXPECT_DOUBLE_EQ(slider.get_value(), 0.95);
     EXPECT_EQ(delegate.opacities, (std::vector<double>{0.1, 0.35, 0.95}));
 
-    // The controller moving the slider is not a user's change: nothing is sent back.
-    delegate.calls.clear();
+    // The controller moving the slider is not a user's change: nothing goes back.
     bar.setOpacity(0.6);
-    EXPECT_DOUBLE_EQ(slider().get_value(), 0.6);
-    EXPECT_EQ(percentLabel(), "60%");
-    EXPECT_TRUE(delegate.calls.empty());
+    EXPECT_EQ(percentText(bar), "60%");
+    EXPECT_EQ(delegate.opacities.size(), 3U);
 }
 
-TEST_F(ToolbarTest, ButtonsSendTheirCommandsAndBackForwardFollowTheHistory) {
+TEST_F(ToolbarTest, ButtonsSendTheirCommandsOnlyWhenEnabledAndADelegateListens) {
     EXPECT_FALSE(button("后退").is_sensitive());
-    EXPECT_FALSE(button("前进").is_sensitive());
     bar.update("示例", true, false);
     EXPECT_TRUE(button("后退").is_sensitive());
     EXPECT_FALSE(button("前进").is_sensitive());
     EXPECT_EQ(labelTexts(bar).front(), "示例");
-    bar.update("示例", true, true);
 
+    bar.update("示例", true, true);
     for (const char* name :
-         {"后退", "前进", "刷新", "鼠标离开自动隐藏", "置顶", "广告模式", "关闭"}) {
+         {"后退", "前进", "刷新", "鼠标离开自动隐藏", "置顶", "广告模式", "关闭", "恢复窗口模式"}) {
         button(name).clicked();
     }
-    showFace(false, true);
-    button("恢复窗口模式").clicked();
-    dynamic_cast<Gtk::Button&>(bar.moreButton()).clicked();
     EXPECT_EQ(delegate.calls,
               (std::vector<std::string>{"back", "forward", "reload", "autoHide", "alwaysOnTop",
-                                        "mode", "close", "restore", "more"}));
-}
+                                        "mode", "close", "restore"}));
 
-TEST_F(ToolbarTest, WithoutADelegateTheControlsDoNothing) {
     bar.setDelegate(nullptr);
-    bar.update("示例", true, true);
     for (auto* widget : descendants(bar)) {
         if (auto* control = dynamic_cast<Gtk::Button*>(widget)) {
             control->clicked();
         }
     }
-    dragSliderTo(0.5);
-    EXPECT_EQ(percentLabel(), "50%");
-    EXPECT_TRUE(delegate.calls.empty());
+    dragTo(firstOf<Gtk::Scale>(bar), 0.5);
+    EXPECT_EQ(percentText(bar), "50%");
+    EXPECT_EQ(delegate.calls.size(), 8U);
 }
 
 TEST_F(ToolbarTest, EyeAndPinShowTheirStateInTintAndSymbol) {
     auto& eye = button("鼠标离开自动隐藏");
     auto& pin = button("置顶");
-    EXPECT_EQ(iconNames(eye), std::vector<std::string>{"view-reveal-symbolic"});
-
-    bar.setAutoHide(true);
-    bar.setPinned(true);
-    EXPECT_TRUE(eye.get_style_context()->has_class("velumo-tint-orange"));
-    EXPECT_EQ(iconNames(eye), std::vector<std::string>{"view-conceal-symbolic"});
-    EXPECT_TRUE(pin.get_style_context()->has_class("velumo-tint-green"));
-
-    bar.setAutoHide(false);
-    bar.setPinned(false);
-    EXPECT_FALSE(eye.get_style_context()->has_class("velumo-tint-orange"));
-    EXPECT_EQ(iconNames(eye), std::vector<std::string>{"view-reveal-symbolic"});
-    EXPECT_FALSE(pin.get_style_context()->has_class("velumo-tint-green"));
-
-    for (auto* widget : descendants(bar)) {
-        if (auto* control = dynamic_cast<Gtk::Button*>(widget)) {
-            EXPECT_FALSE(control->get_tooltip_text().empty());
-        }
+    for (const bool on : {true, false}) {
+        bar.setAutoHide(on);
+        bar.setPinned(on);
+        EXPECT_EQ(eye.get_style_context()->has_class("velumo-tint-orange"), on);
+        EXPECT_EQ(iconNames(eye),
+                  std::vector<std::string>{on ? "view-conceal-symbolic" : "view-reveal-symbolic"});
+        EXPECT_EQ(pin.get_style_context()->has_class("velumo-tint-green"), on);
     }
 }
 
@@ -270,10 +199,8 @@ TEST_F(ToolbarTest, DraggingTheEmptyAreaMovesTheWindowButAButtonDoesNot) {
         window.get_position(movedLeft, movedTop);
         return movedLeft != left;
     }));
-    EXPECT_EQ(movedLeft - left, 60);
-    EXPECT_EQ(movedTop - top, 30);
+    EXPECT_EQ(std::pair(movedLeft - left, movedTop - top), std::pair(60, 30));
 
-    // A press on a control stays with the control.
     int x = 0;
     int y = 0;
     button("刷新").translate_coordinates(window, 12, 10, x, y);
@@ -281,8 +208,7 @@ TEST_F(ToolbarTest, DraggingTheEmptyAreaMovesTheWindowButAButtonDoesNot) {
     ASSERT_TRUE(runUntil([&] { return !delegate.calls.empty(); }));
     EXPECT_EQ(delegate.calls, std::vector<std::string>{"reload"});
     window.get_position(left, top);
-    EXPECT_EQ(left, movedLeft);
-    EXPECT_EQ(top, movedTop);
+    EXPECT_EQ(std::pair(left, top), std::pair(movedLeft, movedTop));
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "WidgetQueries.h"
 
 #include <atkmm/object.h>
-#include <stdexcept>
 
-#include <gtkmm/container.h>
 #include <gtkmm/image.h>
 #include <gtkmm/label.h>
 
@@ -67,6 +65,16 @@ std::vector<std::string> iconNames(Gtk::Widget& root) {
         }
     }
     return names;
+}
+
+std::string percentText(Gtk::Widget& root) {
+    auto* label = dynamic_cast<Gtk::Label*>(withStyleClass(root, "velumo-percent"));
+    return label != nullptr ? std::string(label->get_text()) : "";
+}
+
+void dragTo(Gtk::Range& slider, double value) {
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(slider.gobj(), "change-value", GTK_SCROLL_JUMP, value, &handled);
 }
 
 }  // namespace velumo::uitest

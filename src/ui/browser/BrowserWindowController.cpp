@@ -521,8 +521,8 @@ void BrowserWindowController::toolbarShowMore(Gtk::Widget& button) {
     };
     moreMenu_ = std::make_unique<BrowserMoreMenu>(button, content, std::move(handlers));
     BrowserMoreMenu* menu = moreMenu_.get();
-    menu->signal_closed().connect([this, menu] {
-        // The popover is still inside its own signal; it goes on a later turn.
+    menu->signalClosed().connect([this, menu] {
+        // The menu is still inside its own closing call; it goes on a later turn.
         MainQueue::async([weak = Weak(weak_from_this()), menu] {
             if (auto self = weak.lock(); self && self->moreMenu_.get() == menu) {
                 self->moreMenu_.reset();
