@@ -1,8 +1,9 @@
 #include "browser/BrowserToolbarView.h"
 
 #include <atkmm/object.h>
+#include <iterator>
 
-#include <gtkmm/adjustment.h>
+#include <gtkmm/image.h>
 #include <gtkmm/window.h>
 
 #include "browser/BrowserToolbarDelegate.h"
@@ -18,8 +19,6 @@ constexpr int rowInset = 8;
 constexpr int rowSpacing = 4;
 constexpr int iconButtonWidth = 25;
 constexpr int iconSize = 13;
-constexpr int opacitySliderWidth = 72;
-constexpr int opacityLabelWidth = 34;
 constexpr int handleWidth = 56;
 constexpr int handleHeight = 4;
 constexpr int handleTop = 3;
@@ -44,7 +43,10 @@ void spaceAfter(Gtk::Widget& widget, int space) {
 
 }  // namespace
 
-BrowserToolbarView::BrowserToolbarView() {
+BrowserToolbarView::BrowserToolbarView()
+    : opacity_(1.0, {.minimum = 0.1, .maximum = 1.0, .step = 0.05},
+               {.sliderWidth = 72, .labelWidth = 34, .spacing = 3},
+               WindowGeometry::opacityFromSlider) {
     ChromeStyle::install();
     get_style_context()->add_class("velumo-toolbar");
     get_style_context()->add_class("titlebar");
@@ -94,48 +96,28 @@ void BrowserToolbarView::buildNormalControls() {
     normalSpacer_.set_hexpand(true);
     normalControls_.pack_start(normalSpacer_, Gtk::PACK_EXPAND_WIDGET);
 
-    auto adjustment = opacitySlider_.get_adjustment();
-    adjustment->configure(1.0, 0.1, 1.0, 0.05, 0.05, 0);
-    opacitySlider_.set_draw_value(false);
-    opacitySlider_.set_size_request(opacitySliderWidth, -1);
-    opacitySlider_.set_valign(Gtk::ALIGN_CENTER);
-    opacitySlider_.set_tooltip_text("透明度");
-    opacitySlider_.set_focus_on_click(false);
-    opacitySlider_.signal_change_value().connect(
-        [this](Gtk::ScrollType, double value) { return opacityChanged(value); });
-    spaceAfter(opacitySlider_, 3);
-    normalControls_.pack_start(opacitySlider_, Gtk::PACK_SHRINK);
+    opacity_.slider().set_tooltip_text("透明度");
+    opacity_.slider().set_focus_on_click(false);
+    opacity_.onChange([this](double value) {
+        if (delegate_ != nullptr) {
+            delegate_->toolbarSetOpacity(value);
+        }
+    });
+    spaceAfter(opacity_, 8);
+    normalControls_.pack_start(opacity_, Gtk::PACK_SHRINK);
 
-    opacityLabel_.get_style_context()->add_class("velumo-percent");
-    opacityLabel_.set_xalign(1);
-    opacityLabel_.set_size_request(opacityLabelWidth, -1);
-    spaceAfter(opacityLabel_, 8);
-    normalControls_.pack_start(opacityLabel_, Gtk::PACK_SHRINK);
-
-    setUpIconButton(backButton_, backImage_, "chevron.left", "后退",
-                    &BrowserToolbarDelegate::toolbarGoBack);
-    setUpIconButton(forwardButton_, forwardImage_, "chevron.right", "前进",
-                    &BrowserToolbarDelegate::toolbarGoForward);
-    setUpIconButton(reloadButton_, reloadImage_, "arrow.clockwise", "刷新",
-                    &BrowserToolbarDelegate::toolbarReload);
-    setUpIconButton(autoHideButton_, autoHideImage_, "eye", "鼠标离开自动隐藏",
-                    &BrowserToolbarDelegate::toolbarToggleAutoHide);
-    setUpIconButton(pinButton_, pinImage_, "pin", "置顶",
-                    &BrowserToolbarDelegate::toolbarToggleAlwaysOnTop);
-    setUpIconButton(modeButton_, modeImage_, "rectangle.on.rectangle", "广告模式",
-                    &BrowserToolbarDelegate::toolbarToggleMode);
-    setUpIconButton(moreButton_, moreImage_, "ellipsis", "更多", nullptr);
-    setUpIconButton(closeButton_, closeImage_, "xmark", "关闭",
-                    &BrowserToolbarDelegate::toolbarClose);
-    moreButton_.signal_clicked().connect([this] { showMore(moreButton_); });
-
-    for (Gtk::Button* button : {&backButton_, &forwardButton_, &reloadButton_, &autoHideButton_,
-                                &pinButton_, &modeButton_, &moreButton_, &closeButton_}) {
-        spaceAfter(*button, rowSpacing);
-        normalControls_.pack_start(*button, Gtk::PACK_SHRINK);
-    }
+    using Delegate = BrowserToolbarDelegate;
+    addIconButtons(
+        normalControls_, rowSpacing,
+        {{backButton_, "chevron.left", "后退", &Delegate::toolbarGoBack},
+         {forwardButton_, "chevron.right", "前进", &Delegate::toolbarGoForward},
+         {reloadButton_, "arrow.clockwise", "刷新", &Delegate::toolbarReload},
+         {autoHideButton_, "eye", "鼠标离开自动隐藏", &Delegate::toolbarToggleAutoHide},
+         {pinButton_, "pin", "置顶", &Delegate::toolbarToggleAlwaysOnTop},
+         {modeButton_, "rectangle.on.rectangle", "广告模式", &Delegate::toolbarToggleMode},
+         {moreButton_, "ellipsis", "更多", nullptr},
+         {closeButton_, "xmark", "关闭", &Delegate::toolbarClose}});
     spaceAfter(reloadButton_, 8);
-    spaceAfter(closeButton_, 0);
     backButton_.set_sensitive(false);
     forwardButton_.set_sensitive(false);
 }
@@ -150,39 +132,39 @@ void BrowserToolbarView::buildAdvertisementControls() {
     advertisementSpacer_.set_hexpand(true);
     advertisementControls_.pack_start(advertisementSpacer_, Gtk::PACK_EXPAND_WIDGET);
 
-    setUpIconButton(restoreButton_, restoreImage_, "rectangle.expand.vertical", "恢复窗口模式",
-                    &BrowserToolbarDelegate::toolbarRestoreWindowMode);
-    setUpIconButton(advertisementMoreButton_, advertisementMoreImage_, "ellipsis", "更多", nullptr);
-    setUpIconButton(advertisementCloseButton_, advertisementCloseImage_, "xmark", "关闭",
-                    &BrowserToolbarDelegate::toolbarClose);
-    advertisementMoreButton_.signal_clicked().connect(
-        [this] { showMore(advertisementMoreButton_); });
-    for (Gtk::Button* button :
-         {&restoreButton_, &advertisementMoreButton_, &advertisementCloseButton_}) {
-        advertisementControls_.pack_start(*button, Gtk::PACK_SHRINK);
-    }
+    using Delegate = BrowserToolbarDelegate;
+    addIconButtons(advertisementControls_, 0,
+                   {{restoreButton_, "rectangle.expand.vertical", "恢复窗口模式",
+                     &Delegate::toolbarRestoreWindowMode},
+                    {advertisementMoreButton_, "ellipsis", "更多", nullptr},
+                    {advertisementCloseButton_, "xmark", "关闭", &Delegate::toolbarClose}});
 }
 
-void BrowserToolbarView::setUpIconButton(Gtk::Button& button, Gtk::Image& image, const char* symbol,
-                                         const char* label,
-                                         void (BrowserToolbarDelegate::*command)()) {
-    SymbolIcons::setImage(image, symbol, iconSize);
-    button.add(image);
-    button.set_relief(Gtk::RELIEF_NONE);
-    button.get_style_context()->add_class("velumo-icon-button");
-    button.get_style_context()->add_class("image-button");
-    button.set_size_request(iconButtonWidth, -1);
-    button.set_valign(Gtk::ALIGN_CENTER);
-    // The page keeps the keyboard focus when a bar button is clicked.
-    button.set_focus_on_click(false);
-    button.set_tooltip_text(label);
-    button.get_accessible()->set_name(label);
-    if (command != nullptr) {
-        button.signal_clicked().connect([this, command] {
-            if (delegate_ != nullptr) {
+void BrowserToolbarView::addIconButtons(Gtk::Box& row, int spacing,
+                                        std::initializer_list<IconButton> buttons) {
+    for (const auto& [button, symbol, label, command] : buttons) {
+        button.add(*SymbolIcons::makeImage(symbol, iconSize));
+        button.set_relief(Gtk::RELIEF_NONE);
+        button.get_style_context()->add_class("velumo-icon-button");
+        button.get_style_context()->add_class("image-button");
+        button.set_size_request(iconButtonWidth, -1);
+        button.set_valign(Gtk::ALIGN_CENTER);
+        // The page keeps the keyboard focus when a bar button is clicked.
+        button.set_focus_on_click(false);
+        button.set_tooltip_text(label);
+        button.get_accessible()->set_name(label);
+        button.signal_clicked().connect([this, &button, command] {
+            if (delegate_ == nullptr) {
+                return;
+            }
+            if (command != nullptr) {
                 (delegate_->*command)();
+            } else {
+                delegate_->toolbarShowMore(button);
             }
         });
+        spaceAfter(button, &button == &std::prev(buttons.end())->button ? 0 : spacing);
+        row.pack_start(button, Gtk::PACK_SHRINK);
     }
 }
 
@@ -198,12 +180,12 @@ void BrowserToolbarView::update(const std::string& title, bool canGoBack, bool c
 }
 
 void BrowserToolbarView::setOpacity(double value) {
-    opacitySlider_.set_value(value);
-    opacityLabel_.set_text(WindowGeometry::percentText(value));
+    opacity_.setValue(value);
 }
 
 void BrowserToolbarView::setAutoHide(bool on) {
-    SymbolIcons::setImage(autoHideImage_, on ? "eye.slash" : "eye", iconSize);
+    SymbolIcons::setImage(dynamic_cast<Gtk::Image&>(*autoHideButton_.get_child()),
+                          on ? "eye.slash" : "eye", iconSize);
     setClass(autoHideButton_, orangeTint, on);
 }
 
@@ -235,21 +217,6 @@ bool BrowserToolbarView::on_button_press_event(GdkEventButton* event) {
         return true;
     }
     return Gtk::EventBox::on_button_press_event(event);
-}
-
-bool BrowserToolbarView::opacityChanged(double value) {
-    const double opacity = WindowGeometry::opacityFromSlider(value);
-    setOpacity(opacity);
-    if (delegate_ != nullptr) {
-        delegate_->toolbarSetOpacity(opacity);
-    }
-    return true;
-}
-
-void BrowserToolbarView::showMore(Gtk::Button& button) {
-    if (delegate_ != nullptr) {
-        delegate_->toolbarShowMore(button);
-    }
 }
 
 }  // namespace velumo

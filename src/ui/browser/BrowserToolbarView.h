@@ -1,15 +1,15 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/eventbox.h>
-#include <gtkmm/image.h>
 #include <gtkmm/label.h>
 #include <gtkmm/overlay.h>
-#include <gtkmm/scale.h>
 
+#include "design/PercentSlider.h"
 #include "design/WidthLimitedLabel.h"
 
 namespace velumo {
@@ -46,13 +46,19 @@ class BrowserToolbarView : public Gtk::EventBox {
     bool on_button_press_event(GdkEventButton* event) override;
 
   private:
+    struct IconButton {
+        Gtk::Button& button;
+        const char* symbol;
+        const char* label;
+        // None for the more buttons, which send themselves to `toolbarShowMore`.
+        void (BrowserToolbarDelegate::*command)();
+    };
+
     void buildNormalControls();
     void buildAdvertisementControls();
-    // An icon button sending `command` to the delegate, if there is one.
-    void setUpIconButton(Gtk::Button& button, Gtk::Image& image, const char* symbol,
-                         const char* label, void (BrowserToolbarDelegate::*command)());
-    bool opacityChanged(double value);
-    void showMore(Gtk::Button& button);
+    // Sets up icon buttons sending their commands to the delegate, if there
+    // is one, and adds them to `row` with `spacing` after each but the last.
+    void addIconButtons(Gtk::Box& row, int spacing, std::initializer_list<IconButton> buttons);
 
     BrowserToolbarDelegate* delegate_ = nullptr;
     bool advertisementMode_ = false;
@@ -67,8 +73,7 @@ class BrowserToolbarView : public Gtk::EventBox {
 
     WidthLimitedLabel titleLabel_{44, 180};
     Gtk::Box normalSpacer_;
-    Gtk::Scale opacitySlider_{Gtk::ORIENTATION_HORIZONTAL};
-    Gtk::Label opacityLabel_{"100%"};
+    PercentSlider opacity_;
     Gtk::Button backButton_;
     Gtk::Button forwardButton_;
     Gtk::Button reloadButton_;
@@ -77,23 +82,12 @@ class BrowserToolbarView : public Gtk::EventBox {
     Gtk::Button modeButton_;
     Gtk::Button moreButton_;
     Gtk::Button closeButton_;
-    Gtk::Image backImage_;
-    Gtk::Image forwardImage_;
-    Gtk::Image reloadImage_;
-    Gtk::Image autoHideImage_;
-    Gtk::Image pinImage_;
-    Gtk::Image modeImage_;
-    Gtk::Image moreImage_;
-    Gtk::Image closeImage_;
 
     Gtk::Label advertisementBadge_{"广告"};
     Gtk::Box advertisementSpacer_;
     Gtk::Button restoreButton_;
     Gtk::Button advertisementMoreButton_;
     Gtk::Button advertisementCloseButton_;
-    Gtk::Image restoreImage_;
-    Gtk::Image advertisementMoreImage_;
-    Gtk::Image advertisementCloseImage_;
 };
 
 }  // namespace velumo

@@ -1,7 +1,5 @@
 #include "browser/PageDisplayControlsView.h"
 
-#include <gtkmm/adjustment.h>
-
 #include "browser/WindowGeometry.h"
 #include "design/ChromeStyle.h"
 
@@ -9,48 +7,37 @@ namespace velumo {
 
 namespace {
 
+// The content's insets are the style sheet's padding.
 constexpr int viewWidth = 276;
 constexpr int viewHeight = 112;
-constexpr int sideInset = 12;
-constexpr int topInset = 10;
-constexpr int minimumSliderWidth = 100;
-constexpr int zoomLabelWidth = 42;
 constexpr int modeControlWidth = 138;
 
 }  // namespace
 
 PageDisplayControlsView::PageDisplayControlsView(double zoom, BrowserIdentityMode mode,
                                                  PageDisplayControlsDelegate* delegate)
-    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 9), delegate_(delegate) {
+    : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 9),
+      delegate_(delegate),
+      zoom_(zoom, {.minimum = 0.3, .maximum = 3.0, .step = 0.1},
+            {.sliderWidth = 100, .labelWidth = 42, .spacing = 8},
+            WindowGeometry::pageZoomFromSlider) {
     ChromeStyle::install();
     get_style_context()->add_class("velumo-display-controls");
-    // The insets are margins, so the request is the view's size less them.
-    set_size_request(viewWidth - 2 * sideInset, viewHeight - topInset);
-    set_margin_start(sideInset);
-    set_margin_end(sideInset);
-    set_margin_top(topInset);
+    set_size_request(viewWidth, viewHeight);
 
     title_.get_style_context()->add_class("velumo-section-title");
     title_.set_xalign(0);
     pack_start(title_, Gtk::PACK_SHRINK);
 
-    auto adjustment = zoomSlider_.get_adjustment();
-    adjustment->configure(zoom, 0.3, 3.0, 0.1, 0.1, 0);
-    zoomSlider_.set_draw_value(false);
-    zoomSlider_.set_size_request(minimumSliderWidth, -1);
-    zoomSlider_.set_hexpand(true);
-    zoomSlider_.set_valign(Gtk::ALIGN_CENTER);
-    zoomSlider_.signal_change_value().connect(
-        [this](Gtk::ScrollType, double value) { return zoomChanged(value); });
-    zoomLabel_.set_text(WindowGeometry::percentText(zoom));
-    zoomLabel_.get_style_context()->add_class("velumo-percent");
-    zoomLabel_.set_xalign(1);
-    zoomLabel_.set_size_request(zoomLabelWidth, -1);
+    zoom_.onChange([this](double value) {
+        if (delegate_ != nullptr) {
+            delegate_->displayControlsSetPageZoom(value);
+        }
+    });
     resetButton_.get_style_context()->add_class("velumo-inline");
     resetButton_.set_valign(Gtk::ALIGN_CENTER);
     resetButton_.signal_clicked().connect([this] { resetZoom(); });
-    zoomRow_.pack_start(zoomSlider_, Gtk::PACK_EXPAND_WIDGET);
-    zoomRow_.pack_start(zoomLabel_, Gtk::PACK_SHRINK);
+    zoomRow_.pack_start(zoom_, Gtk::PACK_EXPAND_WIDGET);
     zoomRow_.pack_start(resetButton_, Gtk::PACK_SHRINK);
     pack_start(zoomRow_, Gtk::PACK_SHRINK);
 
@@ -78,19 +65,8 @@ PageDisplayControlsView::PageDisplayControlsView(double zoom, BrowserIdentityMod
     show_all_children();
 }
 
-bool PageDisplayControlsView::zoomChanged(double value) {
-    const double zoom = WindowGeometry::pageZoomFromSlider(value);
-    zoomSlider_.set_value(zoom);
-    zoomLabel_.set_text(WindowGeometry::percentText(zoom));
-    if (delegate_ != nullptr) {
-        delegate_->displayControlsSetPageZoom(zoom);
-    }
-    return true;
-}
-
 void PageDisplayControlsView::resetZoom() {
-    zoomSlider_.set_value(1.0);
-    zoomLabel_.set_text("100%");
+    zoom_.setValue(1.0);
     if (delegate_ != nullptr) {
         delegate_->displayControlsSetPageZoom(1.0);
     }

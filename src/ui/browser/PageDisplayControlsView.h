@@ -4,10 +4,10 @@
 #include <gtkmm/button.h>
 #include <gtkmm/label.h>
 #include <gtkmm/radiobutton.h>
-#include <gtkmm/scale.h>
 
 #include "browser/PageDisplayControlsDelegate.h"
 #include "data/Models.h"
+#include "design/PercentSlider.h"
 
 namespace velumo {
 
@@ -20,7 +20,6 @@ class PageDisplayControlsView : public Gtk::Box {
                             PageDisplayControlsDelegate* delegate);
 
   private:
-    bool zoomChanged(double value);
     void resetZoom();
     void modeChanged(Gtk::RadioButton& segment, BrowserIdentityMode mode);
 
@@ -31,8 +30,7 @@ class PageDisplayControlsView : public Gtk::Box {
     Gtk::Box modeControl_{Gtk::ORIENTATION_HORIZONTAL};
 
     Gtk::Label title_{"网页缩放"};
-    Gtk::Scale zoomSlider_{Gtk::ORIENTATION_HORIZONTAL};
-    Gtk::Label zoomLabel_{"100%"};
+    PercentSlider zoom_;
     Gtk::Button resetButton_{"恢复 100%"};
     Gtk::Label modeTitle_{"浏览器模式"};
     Gtk::RadioButton desktopSegment_{"电脑"};
