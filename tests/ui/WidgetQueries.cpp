@@ -9,10 +9,10 @@ namespace velumo::uitest {
 
 namespace {
 
-void collect(GtkWidget* widget, gpointer data) {
-    static_cast<std::vector<Gtk::Widget*>*>(data)->push_back(Glib::wrap(widget));
+void collect(GtkWidget* widget, gpointer found) {
+    static_cast<std::vector<Gtk::Widget*>*>(found)->push_back(Glib::wrap(widget));
     if (GTK_IS_CONTAINER(widget)) {
-        gtk_container_forall(GTK_CONTAINER(widget), collect, data);
+        gtk_container_forall(GTK_CONTAINER(widget), collect, found);
     }
 }
 
@@ -27,49 +27,39 @@ std::vector<Gtk::Widget*> descendants(Gtk::Widget& root) {
 }
 
 Gtk::Button& buttonNamed(Gtk::Widget& root, const std::string& name) {
-    for (auto* widget : descendants(root)) {
-        auto* button = dynamic_cast<Gtk::Button*>(widget);
-        if (button != nullptr && button->get_accessible()->get_name() == name) {
-            return *button;
-        }
-    }
-    throw std::runtime_error("no button named " + name);
+    return firstOf<Gtk::Button>(
+        root, [&](Gtk::Button& button) { return button.get_accessible()->get_name() == name; });
 }
 
-Gtk::Widget* withStyleClass(Gtk::Widget& root, const std::string& styleClass) {
-    for (auto* widget : descendants(root)) {
-        if (widget->get_style_context()->has_class(styleClass)) {
-            return widget;
-        }
-    }
-    return nullptr;
+Gtk::Widget& withStyleClass(Gtk::Widget& root, const std::string& styleClass) {
+    return firstOf<Gtk::Widget>(root, [&](Gtk::Widget& widget) {
+        return widget.get_style_context()->has_class(styleClass);
+    });
 }
 
 std::vector<std::string> labelTexts(Gtk::Widget& root) {
-    std::vector<std::string> texts;
+    std::vector<std::string> found;
     for (auto* widget : descendants(root)) {
         if (auto* label = dynamic_cast<Gtk::Label*>(widget)) {
-            texts.push_back(label->get_text());
+            found.emplace_back(label->get_text());
         }
     }
-    return texts;
+    return found;
 }
 
 std::vector<std::string> iconNames(Gtk::Widget& root) {
-    std::vector<std::string> names;
+    std::vector<std::string> found;
     for (auto* widget : descendants(root)) {
-        if (auto* image = dynamic_cast<Gtk::Image*>(widget)) {
-            names.push_back(image->get_storage_type() == Gtk::IMAGE_ICON_NAME
-                                ? std::string(image->property_icon_name().get_value())
-                                : std::string());
+        auto* image = dynamic_cast<Gtk::Image*>(widget);
+        if (image != nullptr && image->get_storage_type() == Gtk::IMAGE_ICON_NAME) {
+            found.emplace_back(image->property_icon_name().get_value());
         }
     }
-    return names;
+    return found;
 }
 
 std::string percentText(Gtk::Widget& root) {
-    auto* label = dynamic_cast<Gtk::Label*>(withStyleClass(root, "velumo-percent"));
-    return label != nullptr ? std::string(label->get_text()) : "";
+    return dynamic_cast<Gtk::Label&>(withStyleClass(root, "velumo-percent")).get_text();
 }
 
 void dragTo(Gtk::Range& slider, double value) {

@@ -1,0 +1,349 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <X11/keysym.h>
+#include <gdkmm/display.h>
+#include <gdkmm/monitor.h>
+#include <gtkmm/box.h>
+#include <gtkmm/icontheme.h>
+#include <gtkmm/scale.h>
+#include <gtkmm/stack.h>
+#include <gtkmm/togglebutton.h>
+#include <gtkmm/window.h>
+
+#include "UiTestSupport.h"
+#include "WidgetQueries.h"
+#include "browser/BrowserMoreMenu.h"
+#include "browser/BrowserToolbarDelegate.h"
+#include "browser/BrowserToolbarView.h"
+#include "browser/PageDisplayControlsView.h"
+#include "browser/WindowGeometry.h"
+#include "design/SymbolIcons.h"
+
+namespace velumo::uitest {
+namespace {
+
+// Where a widget is on the screen.
+Rect rootFrame(Gtk::Widget& widget) {
+    int x = 0;
+    int y = 0;
+    widget.get_toplevel()->get_window()->get_origin(x, y);
+    int left = 0;
+    int top = 0;
+    widget.translate_coordinates(*widget.get_toplevel(), 0, 0, left, top);
+    return {static_cast<double>(x + left), static_cast<double>(y + top),
+            static_cast<double>(widget.get_allocated_width()),
+            static_cast<double>(widget.get_allocated_height())};
+}
+
+// A floating window's chrome reporting to the test: the control bar across
+// the top of an undecorated window, the more-menu opened from the bar and
+// the page display controls.
+class ChromeTest : public UiTest,
+                   public BrowserToolbarDelegate,
+                   public PageDisplayControlsDelegate {
+  protected:
+    ChromeTest() { bar.setDelegate(this); }
+
+    void show(Rect frame, bool advertisement = false) {
+        box.pack_start(bar, Gtk::PACK_SHRINK);
+        window.add(box);
+        window.set_decorated(false);
+        window.set_default_size(static_cast<int>(frame.width), static_cast<int>(frame.height));
+        window.move(static_cast<int>(frame.x), static_cast<int>(frame.y));
+        showFace(false, advertisement);
+        ASSERT_TRUE(presentAndWait(window));
+    }
+
+    void showFace(bool collapsed, bool advertisement) {
+        const auto mode =
+            advertisement ? BrowserWindowMode::advertisement : BrowserWindowMode::window;
+        bar.set_size_request(-1,
+                             static_cast<int>(WindowGeometry::controlBarHeight(mode, collapsed)));
+        bar.setCollapsed(collapsed);
+        bar.setAdvertisementMode(advertisement);
+        bar.updateVisibility();
+        // A show_all() of the window around the bar must not undo the face.
+        window.show_all();
+        drainMainLoop();
+    }
+
+    BrowserMoreMenu& openMenu(MoreMenuState state, double opacity = 1.0) {
+        menu = std::make_unique<BrowserMoreMenu>(
+            bar.moreButton(), BrowserMoreMenu::Content{state, opacity, 1.2},
+            BrowserMoreMenu::Handlers{[this](MoreMenuAction action) { actions.push_back(action); },
+                                      [this](int tag) { opacityTags.push_back(tag); }, this});
+        menu->signalClosed().connect([this] { ++closings; });
+        menu->popup();
+        EXPECT_TRUE(runUntil([&] { return menu->get_mapped(); }));
+        drainMainLoop();
+        return *menu;
+    }
+
+    // Closed, and the window takes clicks again.
+    bool menuClosed() {
+        if (!runUntil([&] { return !menu->get_visible(); })) {
+            return false;
+        }
+        const Rect more = rootFrame(bar.moreButton());
+        moreFrom = nullptr;
+        click(static_cast<int>(more.midX()), static_cast<int>(more.midY()));
+        return runUntil([&] { return moreFrom != nullptr; });
+    }
+
+    // The texts on a page of the menu, top to bottom.
+    std::vector<std::string> menuPage(const char* name) {
+        return labelTexts(*firstOf<Gtk::Stack>(*menu).get_child_by_name(name));
+    }
+
+    bool moreButtonPressed() {
+        return (bar.moreButton().get_state_flags() & Gtk::STATE_FLAG_CHECKED) != 0;
+    }
+
+    void toolbarGoBack() override { calls.emplace_back("back"); }
+    void toolbarGoForward() override { calls.emplace_back("forward"); }
+    void toolbarReload() override { calls.emplace_back("reload"); }
+    void toolbarSetOpacity(double value) override { opacities.push_back(value); }
+    void toolbarToggleAutoHide() override { calls.emplace_back("autoHide"); }
+    void toolbarToggleAlwaysOnTop() override { calls.emplace_back("alwaysOnTop"); }
+    void toolbarToggleMode() override { calls.emplace_back("mode"); }
+    void toolbarShowMore(Gtk::Widget& button) override { moreFrom = &button; }
+    void toolbarClose() override { calls.emplace_back("close"); }
+    void toolbarRestoreWindowMode() override { calls.emplace_back("restore"); }
+    void displayControlsSetPageZoom(double zoom) override { zooms.push_back(zoom); }
+    void displayControlsSetBrowserMode(BrowserIdentityMode mode) override { modes.push_back(mode); }
+
+    Gtk::Window window;
+    Gtk::Box box{Gtk::ORIENTATION_VERTICAL};
+    BrowserToolbarView bar;
+    std::unique_ptr<BrowserMoreMenu> menu;
+    std::vector<std::string> calls;
+    std::vector<double> opacities;
+    Gtk::Widget* moreFrom = nullptr;
+    std::vector<MoreMenuAction> actions;
+    std::vector<int> opacityTags;
+    int closings = 0;
+    std::vector<double> zooms;
+    std::vector<BrowserIdentityMode> modes;
+};
+
+using ToolbarTest = ChromeTest;
+using MoreMenuTest = ChromeTest;
+using PageDisplayControlsTest = ChromeTest;
+
+constexpr Rect plainWindow{100, 100, 760, 520};
+
+TEST_F(ToolbarTest, ShowsOneOfThreeFacesAndOpensTheMenuFromTheMoreButtonOnShow) {
+    show(plainWindow);
+    auto& handle = withStyleClass(bar, "velumo-collapse-handle");
+    for (const bool collapsed : {false, true}) {
+        for (const bool advertisement : {false, true}) {
+            SCOPED_TRACE(testing::Message() << collapsed << advertisement);
+            showFace(collapsed, advertisement);
+            EXPECT_EQ(buttonNamed(bar, "后退").get_is_drawable(), !collapsed && !advertisement);
+            EXPECT_EQ(buttonNamed(bar, "恢复窗口模式").get_is_drawable(),
+                      !collapsed && advertisement);
+            EXPECT_EQ(handle.get_is_drawable(), collapsed && !advertisement);
+            dynamic_cast<Gtk::Button&>(bar.moreButton()).clicked();
+            EXPECT_EQ(moreFrom, &bar.moreButton());
+            EXPECT_EQ(bar.moreButton().get_is_drawable(), !collapsed);
+        }
+    }
+}
+
+TEST_F(ToolbarTest, OpacitySliderSnapsToTwentiethsAndNeverGoesBelowTenPercent) {
+    auto& slider = firstOf<Gtk::Scale>(bar);
+    const std::pair<double, const char*> drags[] = {{0.0, "10%"}, {0.37, "35%"}, {0.974, "95%"}};
+    for (const auto& [value, text] : drags) {
+        dragTo(slider, value);
+        EXPECT_EQ(percentText(bar), text);
+    }
+    EXPECT_DOUBLE_EQ(slider.get_value(), 0.95);
+    EXPECT_EQ(opacities, (std::vector<double>{0.1, 0.35, 0.95}));
+
+    // The controller moving the slider is not a user's change: nothing goes back.
+    bar.setOpacity(0.6);
+    EXPECT_EQ(percentText(bar), "60%");
+    EXPECT_EQ(opacities.size(), 3U);
+}
+
+TEST_F(ToolbarTest, ButtonsSendTheirCommandsWhileADelegateListensAndShowTheirState) {
+    EXPECT_FALSE(buttonNamed(bar, "后退").is_sensitive());
+    bar.update("示例", true, false);
+    EXPECT_TRUE(buttonNamed(bar, "后退").is_sensitive());
+    EXPECT_FALSE(buttonNamed(bar, "前进").is_sensitive());
+    EXPECT_EQ(labelTexts(bar).front(), "示例");
+
+    const std::vector<std::string> names{"后退", "前进",     "刷新", "鼠标离开自动隐藏",
+                                         "置顶", "广告模式", "关闭", "恢复窗口模式"};
+    for (const auto& name : names) {
+        buttonNamed(bar, name).clicked();
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"back", "forward", "reload", "autoHide",
+                                               "alwaysOnTop", "mode", "close", "restore"}));
+    bar.setDelegate(nullptr);
+    for (const auto& name : names) {
+        buttonNamed(bar, name).clicked();
+    }
+    EXPECT_EQ(calls.size(), names.size());
+
+    auto& eye = buttonNamed(bar, "鼠标离开自动隐藏");
+    bar.setAutoHide(true);
+    EXPECT_EQ(iconNames(eye), std::vector<std::string>{"view-conceal-symbolic"});
+    EXPECT_TRUE(eye.get_style_context()->has_class("velumo-tint-orange"));
+    bar.setPinned(true);
+    EXPECT_TRUE(buttonNamed(bar, "置顶").get_style_context()->has_class("velumo-tint-green"));
+}
+
+TEST_F(ToolbarTest, DraggingTheEmptyAreaMovesTheWindowButPressingAButtonDoesNot) {
+    show(plainWindow);
+    int left = 0;
+    int top = 0;
+    window.get_position(left, top);
+    // Between the title and the slider lies the bar's empty stretch.
+    movePointer(left + 300, top + 20);
+    pressButton();
+    for (int step = 1; step <= 6; ++step) {
+        movePointer(left + 300 + step * 10, top + 20 + step * 5);
+        runFor(std::chrono::milliseconds(30));
+    }
+    releaseButton();
+    int x = 0;
+    int y = 0;
+    ASSERT_TRUE(runUntil([&] { return window.get_position(x, y), x != left; }));
+    EXPECT_EQ(std::pair(x - left, y - top), std::pair(60, 30));
+
+    int buttonX = 0;
+    int buttonY = 0;
+    buttonNamed(bar, "刷新").translate_coordinates(window, 12, 10, buttonX, buttonY);
+    click(x + buttonX, y + buttonY);
+    ASSERT_TRUE(runUntil([&] { return !calls.empty(); }));
+    EXPECT_EQ(calls, std::vector<std::string>{"reload"});
+    window.get_position(left, top);
+    EXPECT_EQ(std::pair(left, top), std::pair(x, y));
+}
+
+TEST_F(ToolbarTest, EverySymbolStandsForAnIconOfTheThemeAndAnUnknownOneForNone) {
+    auto theme = Gtk::IconTheme::get_default();
+    for (const auto& entry : SymbolIcons::table()) {
+        EXPECT_TRUE(theme->has_icon(std::string(entry.iconName))) << entry.symbol;
+    }
+    // Empty rather than the theme's "missing image" picture.
+    const std::unique_ptr<Gtk::Image> unknown(SymbolIcons::makeImage("no.such.symbol", 13));
+    EXPECT_EQ(unknown->get_storage_type(), Gtk::IMAGE_EMPTY);
+}
+
+TEST_F(MoreMenuTest, InAWindowItHangsUnderTheButtonAndClosesOnAClickOutsideOrAChoice) {
+    show(plainWindow);
+    auto& shown = openMenu({});
+    EXPECT_EQ(menuPage("main"),
+              (std::vector<std::string>{"编辑地址…", "Ctrl+L", "收藏当前页", "Ctrl+D", "复制网址",
+                                        "在默认浏览器中打开", "网页缩放", "120%", "恢复 100%",
+                                        "浏览器模式", "电脑", "手机", "新建浮窗", "Ctrl+N"}));
+    const Rect button = rootFrame(bar.moreButton());
+    const Rect surface = rootFrame(withStyleClass(shown, "velumo-menu-surface"));
+    EXPECT_EQ(std::pair(surface.x, surface.y), std::pair(button.x, button.maxY() + 4));
+    // The embedded display controls report to the window's controller.
+    buttonNamed(shown, "恢复 100%").clicked();
+    EXPECT_EQ(zooms, std::vector<double>{1.0});
+
+    click(300, 450);
+    EXPECT_TRUE(menuClosed());
+    // Up wraps round to the last row; down steps from the first.
+    openMenu({});
+    tapKey(XK_Up);
+    tapKey(XK_Return);
+    EXPECT_TRUE(menuClosed());
+    openMenu({});
+    for (const unsigned key : {XK_Down, XK_Down, XK_Return}) {
+        tapKey(key);
+    }
+    EXPECT_TRUE(menuClosed());
+    EXPECT_EQ(actions,
+              (std::vector<MoreMenuAction>{MoreMenuAction::newWindow, MoreMenuAction::bookmark}));
+    EXPECT_EQ(closings, 3);
+}
+
+TEST_F(MoreMenuTest, InTheCornerPopUpItReachesAboveThePanelWithStatesAndOpacityChoices) {
+    Gdk::Rectangle area;
+    Gdk::Display::get_default()->get_primary_monitor()->get_workarea(area);
+    const Rect workArea{static_cast<double>(area.get_x()), static_cast<double>(area.get_y()),
+                        static_cast<double>(area.get_width()),
+                        static_cast<double>(area.get_height())};
+    show(WindowGeometry::advertisementFrame(workArea), true);
+    auto& shown = openMenu({.mode = BrowserWindowMode::advertisement,
+                            .canGoForward = true,
+                            .autoHide = true,
+                            .alwaysOnTop = false},
+                           0.3);
+    const auto main = menuPage("main");
+    EXPECT_EQ(std::vector<std::string>(main.begin(), main.begin() + 9),
+              (std::vector<std::string>{"后退", "Ctrl+[", "前进", "Ctrl+]", "刷新", "Ctrl+R",
+                                        "透明度", "鼠标离开自动隐藏", "始终置顶"}));
+    EXPECT_FALSE(buttonNamed(shown, "后退").is_sensitive());
+    EXPECT_EQ(iconNames(buttonNamed(shown, "鼠标离开自动隐藏")).front(), "object-select-symbolic");
+    EXPECT_EQ(iconNames(buttonNamed(shown, "始终置顶")).size(), 0U);
+
+    // Taller than the 320-point panel, with no room below it: above the
+    // button, whole, and on the work area.
+    const Rect button = rootFrame(bar.moreButton());
+    const Rect surface = rootFrame(withStyleClass(shown, "velumo-menu-surface"));
+    EXPECT_GT(surface.height, 320);
+    EXPECT_EQ(surface.maxY(), button.minY() - 4);
+    EXPECT_GE(surface.minY(), workArea.minY());
+    EXPECT_LE(surface.maxX(), workArea.maxX());
+    EXPECT_TRUE(moreButtonPressed());
+
+    buttonNamed(shown, "透明度").clicked();
+    EXPECT_EQ(menuPage("opacity"),
+              (std::vector<std::string>{"透明度", "100%", "90%", "80%", "70%", "60%", "50%", "40%",
+                                        "30%", "20%", "10%"}));
+    EXPECT_EQ(iconNames(buttonNamed(shown, "30%")).front(), "object-select-symbolic");
+    buttonNamed(shown, "返回").clicked();
+    buttonNamed(shown, "透明度").clicked();
+    buttonNamed(shown, "10%").clicked();
+    EXPECT_EQ(opacityTags, std::vector<int>{10});
+    EXPECT_TRUE(menuClosed());
+    EXPECT_FALSE(moreButtonPressed());
+
+    openMenu({.mode = BrowserWindowMode::advertisement});
+    tapKey(XK_Escape);
+    EXPECT_TRUE(menuClosed());
+    EXPECT_TRUE(actions.empty());
+}
+
+TEST_F(PageDisplayControlsTest, ZoomSnapsToTenthsWithinItsRangeAndResetsToOne) {
+    PageDisplayControlsView view(0.5, BrowserIdentityMode::desktop, this);
+    auto& slider = firstOf<Gtk::Scale>(view);
+    const std::pair<double, const char*> drags[] = {{1.24, "120%"}, {0.1, "30%"}, {9.0, "300%"}};
+    for (const auto& [value, text] : drags) {
+        dragTo(slider, value);
+        EXPECT_EQ(percentText(view), text);
+    }
+    buttonNamed(view, "恢复 100%").clicked();
+    EXPECT_DOUBLE_EQ(slider.get_value(), 1.0);
+    EXPECT_EQ(percentText(view), "100%");
+    EXPECT_EQ(zooms, (std::vector<double>{1.2, 0.3, 3.0, 1.0}));
+}
+
+TEST_F(PageDisplayControlsTest, StartsFromTheWindowsIdentityAndReportsOnlyTheOtherOne) {
+    PageDisplayControlsView view(1.0, BrowserIdentityMode::mobile, this);
+    EXPECT_TRUE(dynamic_cast<Gtk::ToggleButton&>(buttonNamed(view, "手机")).get_active());
+    EXPECT_FALSE(dynamic_cast<Gtk::ToggleButton&>(buttonNamed(view, "电脑")).get_active());
+    for (const char* title : {"手机", "电脑", "电脑", "手机"}) {
+        buttonNamed(view, title).clicked();
+    }
+    EXPECT_EQ(modes, (std::vector<BrowserIdentityMode>{BrowserIdentityMode::desktop,
+                                                       BrowserIdentityMode::mobile}));
+
+    // Without a delegate (the window closed meanwhile) the controls still move.
+    PageDisplayControlsView orphan(1.0, BrowserIdentityMode::desktop, nullptr);
+    dragTo(firstOf<Gtk::Scale>(orphan), 2.06);
+    EXPECT_EQ(percentText(orphan), "210%");
+    buttonNamed(orphan, "手机").clicked();
+    EXPECT_EQ(zooms.size() + modes.size(), 2U);
+}
+
+}  // namespace
+}  // namespace velumo::uitest
