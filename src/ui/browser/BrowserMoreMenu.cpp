@@ -37,6 +37,17 @@ Gtk::Button& makeRowButton(const std::string& name) {
     row->get_style_context()->add_class("menuitem");
     row->get_style_context()->add_class("button");
     row->get_accessible()->set_name(name);
+    // As in a menu, the pointer and the keyboard share one current row.
+    row->signal_enter_notify_event().connect([row](GdkEventCrossing*) {
+        row->grab_focus();
+        return false;
+    });
+    row->signal_leave_notify_event().connect([row](GdkEventCrossing*) {
+        if (row->has_focus()) {
+            dynamic_cast<Gtk::Window&>(*row->get_toplevel()).unset_focus();
+        }
+        return false;
+    });
     return *row;
 }
 
@@ -254,9 +265,18 @@ void BrowserMoreMenu::place() {
         scroller_.set_max_content_height(pageNatural -
                                          static_cast<int>(menu.height - frame.height));
     }
-    move(static_cast<int>(frame.x) - shadowMargin_, static_cast<int>(frame.y) - shadowMargin_);
-    resize(static_cast<int>(frame.width) + 2 * shadowMargin_,
-           static_cast<int>(frame.height) + 2 * shadowMargin_);
+    const int x = static_cast<int>(frame.x) - shadowMargin_;
+    const int y = static_cast<int>(frame.y) - shadowMargin_;
+    const int width = static_cast<int>(frame.width) + 2 * shadowMargin_;
+    const int height = static_cast<int>(frame.height) + 2 * shadowMargin_;
+    // An open menu moves and resizes in one step: the toolkit would move it
+    // at its old size first, over whatever lies below, which then may not
+    // be repainted while the menu holds the pointer.
+    if (get_mapped()) {
+        get_window()->move_resize(x, y, width, height);
+    }
+    move(x, y);
+    resize(width, height);
 }
 
 bool BrowserMoreMenu::grab() {
