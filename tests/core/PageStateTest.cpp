@@ -2,19 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "browser/BrowserIdentity.h"
 #include "browser/PageState.h"
 
 namespace velumo {
 namespace {
 
-TEST(PageStateTitle, StartsWithTheHostOrTheWholeAddress) {
-    EXPECT_EQ(PageState("https://news.example.com/a?b").displayTitle(), "news.example.com");
-    EXPECT_EQ(PageState("about:blank").displayTitle(), "about:blank");
-}
-
 TEST(PageStateTitle, CommitTakesAReportedTitleAsItIsButFinishTrimsAndFallsBack) {
     PageState page("https://start.example/");
+    EXPECT_EQ(page.displayTitle(), "start.example");
+    EXPECT_EQ(PageState("about:blank").displayTitle(), "about:blank");
 
     page.commit("https://next.example/p", "  ");
     EXPECT_EQ(page.currentURL(), "https://next.example/p");
@@ -56,17 +52,6 @@ TEST(PageStateZoom, FitIsAppliedAsANewZoomUntilTheUserZooms) {
     EXPECT_EQ(page.pageZoom(), 1.2);
     EXPECT_EQ(page.setManualZoom(std::numeric_limits<double>::quiet_NaN()), 1.0);
     EXPECT_EQ(page.setManualZoom(9), 3.0);
-}
-
-TEST(PageStateIdentity, StartsDesktopAndReportsOnlyRealChanges) {
-    PageState page("https://example.com/");
-    EXPECT_EQ(page.identity(), BrowserIdentityMode::desktop);
-    EXPECT_FALSE(page.setIdentity(BrowserIdentityMode::desktop));
-    EXPECT_TRUE(page.setIdentity(BrowserIdentityMode::mobile));
-    EXPECT_FALSE(page.setIdentity(BrowserIdentityMode::mobile));
-    EXPECT_EQ(BrowserIdentity::userAgent(page.identity()), BrowserIdentity::mobileUserAgent);
-    EXPECT_TRUE(page.setIdentity(BrowserIdentityMode::desktop));
-    EXPECT_EQ(BrowserIdentity::userAgent(page.identity()), BrowserIdentity::desktopUserAgent);
 }
 
 }  // namespace

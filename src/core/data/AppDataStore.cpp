@@ -102,6 +102,8 @@ StoreFailure StoreFailure::saving(std::string message) {
 
 AppDataStore::AppDataStore(std::filesystem::path path, Clock clock)
     : path_(std::move(path)), clock_(std::move(clock)) {
+    // A writer killed in the middle of a save leaves its temporary file behind.
+    DurableFile::removeLeftovers(path_);
     const auto contents = DurableFile::read(path_);
     std::optional<AppDataSnapshot> loaded;
     if (contents) {
