@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "browser/FloatingWindowRules.h"
-#include "browser/PagePrompts.h"
 
 namespace velumo {
 namespace {
@@ -30,20 +29,6 @@ TEST(FloatingWindowToolbar, NeverFoldsInAdvertisementModeOrWithoutTheSetting) {
     EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(false, BrowserWindowMode::window, false,
                                                       {10, 300}, 760),
               std::nullopt);
-}
-
-TEST(PagePrompts, QuestionsNameTheSiteAndTheCrashPageEscapesTheAddress) {
-    EXPECT_EQ(PagePrompts::permissionQuestion(PermissionKind::cameraAndMicrophone, "meet.example"),
-              "“meet.example”想要使用你的摄像头和麦克风。");
-    EXPECT_EQ(PagePrompts::permissionQuestion(PermissionKind::location, "map.example"),
-              "“map.example”想要获取你的位置。");
-
-    const std::string page =
-        PagePrompts::processEndedPage("https://x.example/?a=1&b=\"><script>alert(1)</script>");
-    EXPECT_NE(page.find("href=\"https://x.example/?a=1&amp;b=&quot;&gt;&lt;script&gt;"),
-              std::string::npos);
-    EXPECT_EQ(page.find("<script>"), std::string::npos);
-    EXPECT_NE(page.find("重新载入"), std::string::npos);
 }
 
 }  // namespace

@@ -80,6 +80,17 @@ std::vector<int> checkedTags(double opacity) {
     return tags;
 }
 
+TEST(MoreMenuModel, KeysReachTheirCommandsInEitherCase) {
+    EXPECT_EQ(moreMenuActionForKey(U'l'), MoreMenuAction::editAddress);
+    EXPECT_EQ(moreMenuActionForKey(U'D'), MoreMenuAction::bookmark);
+    EXPECT_EQ(moreMenuActionForKey(U'['), MoreMenuAction::navigateBack);
+    EXPECT_EQ(moreMenuActionForKey(U'r'), MoreMenuAction::reload);
+    EXPECT_EQ(moreMenuActionForKey(U'x'), std::nullopt);
+    EXPECT_EQ(moreMenuActionForKey(U'\0'), std::nullopt);
+    // A character whose low byte is "l".
+    EXPECT_EQ(moreMenuActionForKey(U'\u016c'), std::nullopt);
+}
+
 TEST(MoreMenuModel, OpacityItemsRunFromFullToTenPercent) {
     const auto items = opacityMenuItems(1.0);
     std::vector<std::string> titles;

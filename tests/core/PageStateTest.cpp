@@ -23,16 +23,17 @@ TEST(PageStateTitle, CommitTakesAReportedTitleAsItIsButFinishTrimsAndFallsBack) 
     EXPECT_EQ(page.currentURL(), "https://next.example/p");
     EXPECT_EQ(page.displayTitle(), "next.example");
 
-    page.finish("https://final.example/", "\n\t 新闻\u3000 \n");
+    // Each answers whether the page named itself (its visit waits for a name).
+    EXPECT_TRUE(page.finish("https://final.example/", "\n\t 新闻\u3000 \n"));
     EXPECT_EQ(page.displayTitle(), "新闻");
-    page.finish(std::nullopt, " \u3000\u0085\r\n");
+    EXPECT_FALSE(page.finish(std::nullopt, " \u3000\u0085\r\n"));
     EXPECT_EQ(page.displayTitle(), "final.example");
-    page.finish("data:text/html,x", "");
+    EXPECT_FALSE(page.finish("data:text/html,x", ""));
     EXPECT_EQ(page.displayTitle(), "data:text/html,x");
 
-    page.titleChanged("  Inner  Spaces Stay ");
+    EXPECT_TRUE(page.titleChanged("  Inner  Spaces Stay "));
     EXPECT_EQ(page.displayTitle(), "Inner  Spaces Stay");
-    page.titleChanged(std::nullopt);
+    EXPECT_FALSE(page.titleChanged(std::nullopt));
     EXPECT_EQ(page.displayTitle(), "data:text/html,x");
     EXPECT_EQ(page.initialURL(), "https://start.example/");
 }
