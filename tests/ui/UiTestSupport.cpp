@@ -39,7 +39,10 @@ bool runUntil(const std::function<bool()>& condition) {
 
 void runFor(std::chrono::milliseconds duration) {
     const auto end = std::chrono::steady_clock::now() + duration;
-    runUntil([end] { return std::chrono::steady_clock::now() >= end; });
+    auto over = [end] { return std::chrono::steady_clock::now() >= end; };
+    while (!over()) {
+        runUntil(over);
+    }
 }
 
 void drainMainLoop() {

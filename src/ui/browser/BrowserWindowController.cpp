@@ -683,12 +683,10 @@ void BrowserWindowController::dropWebView() {
 
 void BrowserWindowController::load(const std::string& url) {
     webkit_web_view_load_uri(webView_, url.c_str());
-    const unsigned generation = ++loadGeneration_;
-    awaitingCommit_ = true;
-    MainQueue::asyncAfter(loadTimeout, [weak = Weak(weak_from_this()), generation, url] {
+    const unsigned progress = ++loadProgress_;
+    MainQueue::asyncAfter(loadTimeout, [weak = Weak(weak_from_this()), progress, url] {
         auto self = weak.lock();
-        if (self && self->webView_ != nullptr && self->loadGeneration_ == generation &&
-            self->awaitingCommit_) {
+        if (self && self->webView_ != nullptr && self->loadProgress_ == progress) {
             // The error page takes the place of the load that never answered.
             self->showErrorPage(PagePrompts::loadFailedPage(url, LoadFailureReason::timedOut, {}),
                                 url);
@@ -761,7 +759,7 @@ void BrowserWindowController::loadChanged(WebKitWebView* view, WebKitLoadEvent e
             controller->loadStarted();
             break;
         case WEBKIT_LOAD_COMMITTED:
-            controller->awaitingCommit_ = false;
+            ++controller->loadProgress_;
             controller->page_.commit(optionalText(webkit_web_view_get_uri(view)),
                                      optionalText(webkit_web_view_get_title(view)));
             controller->updateToolbar();
@@ -803,7 +801,7 @@ gboolean BrowserWindowController::loadFailed(WebKitWebView*, WebKitLoadEvent, gc
                                              GError* error, gpointer self) {
     auto* controller = controllerOf(self);
     controller->loading_ = Loading::failed;
-    controller->awaitingCommit_ = false;
+    ++controller->loadProgress_;
     if (const auto reason = LoadFailure::reason({error->domain, error->code})) {
         const std::string url = uri != nullptr ? uri : controller->page_.currentURL();
         controller->showErrorPage(PagePrompts::loadFailedPage(url, *reason, error->message), url);

@@ -179,10 +179,10 @@ class BrowserWindowController final : public FloatingWindow,
     bool isToolbarCollapsed_ = false;
     bool toolbarAutoHide_ = false;
 
-    // A load this controller starts has a while to answer before an error
-    // page replaces it; each new load leaves the timers of older ones idle.
-    unsigned loadGeneration_ = 0;
-    bool awaitingCommit_ = false;
+    // Counts the loads this controller starts and every commit or failure; a
+    // load's time-out puts an error page in its place only while the count
+    // is still where that load left it, that is, while nothing answered.
+    unsigned loadProgress_ = 0;
     // What the load under way brings, as far as its end matters: a page is
     // fitted and recorded, an error page only fitted, a failure neither.
     enum class Loading { page, errorPage, failed };
