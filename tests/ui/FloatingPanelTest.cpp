@@ -111,9 +111,10 @@ TEST_F(FloatingPanel, AutoHideWaitsForAHeldButtonTheMenuOrADialogButHidesOnLeavi
     server_.page("/", plainPage);
     auto window = open(server_.url("/"));
     window->toolbarToggleAutoHide();
-    const auto inside = panelPoint(*window, 300, 300);
+    // Away from where the menu and the dialog open, so the pointer meets the panel.
+    const auto inside = panelPoint(*window, 60, 450);
     const auto bar = panelPoint(*window, 100, 20);
-    const auto outside = panelPoint(*window, -40, 300);
+    const auto outside = panelPoint(*window, -40, 450);
     auto visit = [&](std::initializer_list<std::pair<int, int>> points) {
         for (const auto& [x, y] : points) {
             movePointer(x, y);
