@@ -2,6 +2,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <random>
 #include <string>
 #include <sys/prctl.h>
@@ -108,6 +109,9 @@ TEST(AppDataStoreDurability, KilledWriterLeavesTheDocumentBeforeOrAfterItsChange
         EXPECT_EQ(document->bookmarks.size(), 21U);
         known = newest;
     }
+    // The next start clears away whatever the interrupted saves left behind.
+    const AppDataStore restarted(file);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temporary.path()), {}), 1);
 }
 
 TEST(AppDataStoreDurability, ConcurrentChangesAreSavedOneByOneAndEachAnnouncedOnce) {
@@ -146,18 +150,6 @@ TEST(AppDataStoreDurability, ConcurrentChangesAreSavedOneByOneAndEachAnnouncedOn
     EXPECT_EQ(snapshot.history.size(), 50U);
     EXPECT_EQ(snapshot.bookmarks.size(), 21U + threads * rounds - removed);
     EXPECT_EQ(DurableFile::read(file).value(), AppDataSanitizer::encode(snapshot).value());
-
-    // Each thread's own visits keep the order in which it made them.
-    for (int t = 0; t < threads; ++t) {
-        int previous = rounds;
-        for (const auto& entry : snapshot.history) {
-            if (entry.title.starts_with(std::to_string(t) + "-")) {
-                const int round = std::stoi(entry.title.substr(entry.title.find('-') + 1));
-                EXPECT_LT(round, previous);
-                previous = round;
-            }
-        }
-    }
 }
 
 }  // namespace

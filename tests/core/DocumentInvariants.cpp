@@ -31,17 +31,6 @@ class Checker {
     std::vector<std::string> broken;
 };
 
-std::optional<std::string> derivedIcon(const std::string& url) {
-    auto parts = Url::parse(url);
-    if (!parts) {
-        return std::nullopt;
-    }
-    parts->path = "/favicon.ico";
-    parts->query.reset();
-    parts->fragment.reset();
-    return Url::assemble(*parts);
-}
-
 }  // namespace
 
 std::vector<std::string> DocumentInvariants::violations(const AppDataSnapshot& document) {
@@ -66,9 +55,9 @@ std::vector<std::string> DocumentInvariants::violations(const AppDataSnapshot& d
         check.require(addresses.insert(bookmark.url).second, "duplicate address " + bookmark.url);
         check.text(bookmark.title, 512);
         const auto& icon = bookmark.faviconURL;
-        check.require(
-            !icon || AppDataSanitizer::webURL(*icon) == icon || derivedIcon(bookmark.url) == icon,
-            "icon neither sanitized nor derived: " + icon.value_or(""));
+        check.require(!icon || AppDataSanitizer::webURL(*icon) == icon ||
+                          Url::faviconURL(bookmark.url) == icon,
+                      "icon neither sanitized nor derived: " + icon.value_or(""));
         check.require(bookmark.createdAt >= 1, "bookmark createdAt is 0");
         check.require(!bookmark.categoryID || categoryIDs.contains(*bookmark.categoryID),
                       "bookmark names a missing category");

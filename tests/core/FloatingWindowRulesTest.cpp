@@ -1,34 +1,287 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include "browser/FloatingWindowRules.h"
+#include "browser/LoadFailure.h"
+#include "browser/MoreMenuModel.h"
+#include "browser/NavigationPolicy.h"
+#include "browser/PagePrompts.h"
+#include "browser/PageState.h"
 
 namespace velumo {
 namespace {
 
 namespace rules = FloatingWindowRules;
 
-TEST(FloatingWindowToolbar, FoldsBelowTheBarAndUnfoldsAtTheTopCentre) {
-    const auto window = BrowserWindowMode::window;
-    // Folded: only the strip around the handle opens it.
-    EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(true, window, true, {380, 10}, 760), false);
-    EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(true, window, true, {344, 0}, 760), false);
-    EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(true, window, true, {343, 0}, 760),
-              std::nullopt);
-    EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(true, window, true, {380, 11}, 760),
-              std::nullopt);
-    // Open: it stays open over the bar and folds once the pointer is below it.
-    EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(true, window, false, {10, 42}, 760),
-              std::nullopt);
-    EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(true, window, false, {10, 43}, 760), true);
+TEST(FloatingWindowToolbar, OnlyAWindowModeBarThatFoldsAwayChangesAndOnlyInItsZone) {
+    using enum BrowserWindowMode;
+    const auto after = [](bool autoHide, BrowserWindowMode mode, bool collapsed, Point pointer) {
+        return rules::toolbarCollapsedAfterPointerMove(autoHide, mode, collapsed, pointer, 760);
+    };
+    // Folded, it opens only at the handle; open, it folds only below the bar.
+    EXPECT_EQ(after(true, window, true, {380, 10}), false);
+    EXPECT_EQ(after(true, window, true, {380, 50}), std::nullopt);
+    EXPECT_EQ(after(true, window, false, {380, 10}), std::nullopt);
+    EXPECT_EQ(after(true, window, false, {10, 43}), true);
+    EXPECT_EQ(after(true, advertisement, false, {10, 300}), std::nullopt);
+    EXPECT_EQ(after(false, window, false, {10, 300}), std::nullopt);
 }
 
-TEST(FloatingWindowToolbar, NeverFoldsInAdvertisementModeOrWithoutTheSetting) {
-    EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(true, BrowserWindowMode::advertisement, false,
-                                                      {10, 300}, 480),
-              std::nullopt);
-    EXPECT_EQ(rules::toolbarCollapsedAfterPointerMove(false, BrowserWindowMode::window, false,
-                                                      {10, 300}, 760),
-              std::nullopt);
+struct FailureCase {
+    GQuark domain;
+    int code;
+    std::optional<LoadFailureReason> reason;
+};
+
+GQuark engine(const char* domain) {
+    return g_quark_from_static_string(domain);
+}
+
+TEST(LoadFailure, OnlyLoadsThatReallyFailedGetAReason) {
+    using enum LoadFailureReason;
+    const FailureCase cases[] = {
+        // Replaced by a new navigation, stopped, or turned into a download.
+        {engine(LoadFailure::networkDomain), LoadFailure::networkCancelled, std::nullopt},
+        {G_IO_ERROR, G_IO_ERROR_CANCELLED, std::nullopt},
+        {engine(LoadFailure::policyDomain), 102, std::nullopt},
+        {engine(LoadFailure::policyDomain), 101, std::nullopt},
+        {engine(LoadFailure::pluginDomain), 204, std::nullopt},
+        {engine(LoadFailure::downloadDomain), 400, std::nullopt},
+        // Failures, by what the person can do about them.
+        {G_RESOLVER_ERROR, G_RESOLVER_ERROR_NOT_FOUND, hostNotFound},
+        {G_RESOLVER_ERROR, G_RESOLVER_ERROR_TEMPORARY_FAILURE, hostNotFound},
+        {G_IO_ERROR, G_IO_ERROR_HOST_NOT_FOUND, hostNotFound},
+        {G_IO_ERROR, G_IO_ERROR_CONNECTION_REFUSED, connectionFailed},
+        {G_IO_ERROR, G_IO_ERROR_NETWORK_UNREACHABLE, connectionFailed},
+        {G_IO_ERROR, G_IO_ERROR_PROXY_FAILED, connectionFailed},
+        {G_IO_ERROR, G_IO_ERROR_TIMED_OUT, timedOut},
+        {G_TLS_ERROR, G_TLS_ERROR_BAD_CERTIFICATE, certificateNotTrusted},
+        {G_TLS_ERROR, G_TLS_ERROR_HANDSHAKE, connectionFailed},
+        {G_IO_ERROR, G_IO_ERROR_NOT_FOUND, other},
+        {engine(LoadFailure::networkDomain), 399, other},
+        {engine("WebKitInternal"), 0, other},
+    };
+    for (const auto& [domain, code, reason] : cases) {
+        EXPECT_EQ(LoadFailure::reason({domain, code}), reason)
+            << g_quark_to_string(domain) << " " << code;
+    }
+}
+
+TEST(PagePrompts, QuestionsNameTheSite) {
+    EXPECT_EQ(PagePrompts::permissionQuestion(PermissionKind::cameraAndMicrophone, "meet.example"),
+              "“meet.example”想要使用你的摄像头和麦克风。");
+    EXPECT_EQ(PagePrompts::permissionQuestion(PermissionKind::location, "map.example"),
+              "“map.example”想要获取你的位置。");
+}
+
+TEST(PagePrompts, ErrorPagesShowTheEscapedAddressAndReloadIt) {
+    const std::string hostile = R"(https://x.example/?a=1&b="><script>alert(1)</script>)";
+    const std::string shown = "https://x.example/?a=1&amp;b=&quot;&gt;&lt;script&gt;";
+    const std::string failed = PagePrompts::loadFailedPage(
+        hostile, LoadFailureReason::connectionFailed, "Could not connect: <refused> & gone");
+    const std::string crashed = PagePrompts::processEndedPage(hostile);
+    for (const std::string& page : {failed, crashed}) {
+        EXPECT_EQ(page.find("<script>"), std::string::npos);
+        EXPECT_NE(page.find("<a id=\"reload\" href=\"" + shown), std::string::npos);
+        EXPECT_NE(page.find(">重新载入</a>"), std::string::npos);
+    }
+    EXPECT_NE(failed.find("<title>无法打开此网页</title>"), std::string::npos);
+    EXPECT_NE(failed.find("<p>无法连接到服务器：连接被拒绝或中断。</p>"), std::string::npos);
+    EXPECT_NE(failed.find("Could not connect: &lt;refused&gt; &amp; gone"), std::string::npos);
+    EXPECT_NE(crashed.find("<title>页面已停止运行</title>"), std::string::npos);
+    // Without a message from the engine there is no empty line for it.
+    EXPECT_EQ(PagePrompts::loadFailedPage("https://x.example/", LoadFailureReason::other, "")
+                  .find("class=\"detail\""),
+              std::string::npos);
+}
+
+TEST(PageStateTitle, CommitTakesAReportedTitleAsItIsButFinishTrimsAndFallsBack) {
+    PageState page("https://start.example/");
+    EXPECT_EQ(page.displayTitle(), "start.example");
+    EXPECT_EQ(PageState("about:blank").displayTitle(), "about:blank");
+
+    page.commit("https://next.example/p", "  ");
+    EXPECT_EQ(page.currentURL(), "https://next.example/p");
+    EXPECT_EQ(page.displayTitle(), "  ");
+    page.commit(std::nullopt, std::nullopt);
+    EXPECT_EQ(page.currentURL(), "https://next.example/p");
+    EXPECT_EQ(page.displayTitle(), "next.example");
+
+    // Each answers whether the page named itself (its visit waits for a name).
+    EXPECT_TRUE(page.finish("https://final.example/", "\n\t 新闻\u3000 \n"));
+    EXPECT_EQ(page.displayTitle(), "新闻");
+    EXPECT_FALSE(page.finish(std::nullopt, " \u3000\u0085\r\n"));
+    EXPECT_EQ(page.displayTitle(), "final.example");
+    EXPECT_FALSE(page.finish("data:text/html,x", ""));
+    EXPECT_EQ(page.displayTitle(), "data:text/html,x");
+
+    EXPECT_TRUE(page.titleChanged("  Inner  Spaces Stay "));
+    EXPECT_EQ(page.displayTitle(), "Inner  Spaces Stay");
+    EXPECT_FALSE(page.titleChanged(std::nullopt));
+    EXPECT_EQ(page.displayTitle(), "data:text/html,x");
+    EXPECT_EQ(page.initialURL(), "https://start.example/");
+}
+
+TEST(PageStateZoom, FitIsAppliedAsANewZoomUntilTheUserZooms) {
+    PageState page("https://example.com/");
+    EXPECT_EQ(page.fit(760, 1520), 0.5);
+    EXPECT_EQ(page.pageZoom(), 0.5);
+    // Measured at 50 %, a page that fits gets 100 %, not 50 % of anything.
+    EXPECT_EQ(page.fit(1520, 1520), 1.0);
+    EXPECT_EQ(page.fit(760, 3800), 0.3);
+    EXPECT_EQ(page.fit(760, 100), 1.0);
+    EXPECT_EQ(page.fit(0, 100), std::nullopt);
+    EXPECT_EQ(page.fit(760, -1), std::nullopt);
+    EXPECT_EQ(page.pageZoom(), 1.0);
+    EXPECT_EQ(page.fit(std::numeric_limits<double>::infinity(), 10), 1.0);
+
+    EXPECT_EQ(page.setManualZoom(1.24), 1.2);
+    EXPECT_TRUE(page.hasManualPageZoom());
+    EXPECT_EQ(page.fit(760, 1520), std::nullopt);
+    EXPECT_EQ(page.pageZoom(), 1.2);
+    EXPECT_EQ(page.setManualZoom(std::numeric_limits<double>::quiet_NaN()), 1.0);
+    EXPECT_EQ(page.setManualZoom(9), 3.0);
+}
+
+using Lines = std::vector<std::string>;
+
+// One line per item: title, key hint and flags, so a whole menu reads as a list.
+Lines describe(const MoreMenuState& state) {
+    Lines lines;
+    for (const auto& item : moreMenuItems(state)) {
+        std::string line = item.action == MoreMenuAction::separator ? "---"
+                           : item.action == MoreMenuAction::pageDisplayControls
+                               ? "[display controls]"
+                               : item.title;
+        line += item.keyHint.empty() ? "" : " " + item.keyHint;
+        line += item.enabled ? "" : " (disabled)";
+        line += item.checked ? (*item.checked ? " (on)" : " (off)") : "";
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(MoreMenuModel, AdvertisementModeAddsNavigationAndTheWindowSwitchesBeforeTheCommonItems) {
+    const Lines common = {"编辑地址… Ctrl+L",
+                          "收藏当前页 Ctrl+D",
+                          "---",
+                          "复制网址",
+                          "在默认浏览器中打开",
+                          "---",
+                          "[display controls]",
+                          "---",
+                          "新建浮窗 Ctrl+N"};
+    // Each flag differs from its neighbour's, so crossed wires show.
+    MoreMenuState state{BrowserWindowMode::window, false, true, true, false};
+    EXPECT_EQ(describe(state), common);
+
+    state.mode = BrowserWindowMode::advertisement;
+    Lines expected = {"后退 Ctrl+[ (disabled)", "前进 Ctrl+]",    "刷新 Ctrl+R",  "---", "透明度",
+                      "鼠标离开自动隐藏 (on)",  "始终置顶 (off)", "恢复窗口模式", "---"};
+    expected.insert(expected.end(), common.begin(), common.end());
+    EXPECT_EQ(describe(state), expected);
+}
+
+TEST(MoreMenuModel, KeysReachTheirCommandsInEitherCase) {
+    EXPECT_EQ(moreMenuActionForKey(U'l'), MoreMenuAction::editAddress);
+    EXPECT_EQ(moreMenuActionForKey(U'D'), MoreMenuAction::bookmark);
+    EXPECT_EQ(moreMenuActionForKey(U'['), MoreMenuAction::navigateBack);
+    EXPECT_EQ(moreMenuActionForKey(U'r'), MoreMenuAction::reload);
+    EXPECT_EQ(moreMenuActionForKey(U'x'), std::nullopt);
+    EXPECT_EQ(moreMenuActionForKey(U'\0'), std::nullopt);
+    // A character whose low byte is "l".
+    EXPECT_EQ(moreMenuActionForKey(U'\u016c'), std::nullopt);
+}
+
+TEST(MoreMenuModel, OpacityItemsRunFromFullToTenPercentAndCheckOnlyWithinAHundredth) {
+    const auto checked = [](double opacity) {
+        Lines lines;
+        for (const auto& item : opacityMenuItems(opacity)) {
+            lines.push_back(item.title + (item.checked ? "*" : ""));
+            EXPECT_EQ(std::to_string(item.tag) + "%", item.title);
+        }
+        return lines;
+    };
+    EXPECT_EQ(checked(0.305),
+              (Lines{"100%", "90%", "80%", "70%", "60%", "50%", "40%", "30%*", "20%", "10%"}));
+    EXPECT_EQ(checked(1.0).front(), "100%*");
+    EXPECT_EQ(checked(0.1).back(), "10%*");
+    // Slider steps between the items check nothing.
+    for (const double between : {0.35, 0.05, 0.32, std::nan("")}) {
+        const auto lines = checked(between);
+        EXPECT_EQ(std::ranges::count_if(lines, [](const auto& l) { return l.ends_with('*'); }), 0)
+            << between;
+    }
+}
+
+using Decision = NavigationDecision;
+
+struct Case {
+    std::string url;
+    bool targetsFrame;
+    bool userGesture;
+    Decision expected;
+};
+
+class NavigationPolicyCases : public ::testing::TestWithParam<Case> {};
+
+// Every scheme has a handler here, so each refusal below comes from the rule.
+TEST_P(NavigationPolicyCases, Decides) {
+    const Case& c = GetParam();
+    std::vector<std::string> asked;
+    const auto decision = NavigationPolicy::decide({c.url, c.targetsFrame, c.userGesture},
+                                                   [&](const std::string& scheme) {
+                                                       asked.push_back(scheme);
+                                                       return true;
+                                                   });
+    EXPECT_EQ(decision, c.expected) << c.url;
+    if (decision != Decision::handToDesktop) {
+        EXPECT_TRUE(asked.empty() || decision == Decision::cancel) << c.url;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, NavigationPolicyCases,
+    ::testing::Values(
+        // Web pages load in place; new-window requests load in this same view.
+        Case{"https://example.com/", true, false, Decision::allow},
+        Case{"https://example.com/popup", false, true, Decision::loadInThisView},
+        Case{"http://example.com/popup", false, false, Decision::loadInThisView},
+        // Inline content stays in its frame and never opens a window.
+        Case{"about:blank", true, false, Decision::allow},
+        Case{"data:text/html,hi", true, false, Decision::allow},
+        Case{"about:blank", false, true, Decision::cancel},
+        Case{"Data:text/html,hi", false, true, Decision::cancel},
+        // Applications open only from a person's click.
+        Case{"mailto:a@example.com", false, true, Decision::handToDesktop},
+        Case{"zoommtg://zoom.us/join?confno=1", true, false, Decision::cancel},
+        Case{"tel:+861234", false, false, Decision::cancel},
+        // Local resources never leave, clicked or not.
+        Case{"file:///etc/passwd", true, true, Decision::cancel},
+        Case{"FILE:///home/user/run.desktop", true, true, Decision::cancel},
+        Case{"ghelp:gnome-help", true, true, Decision::cancel},
+        Case{"javascript:alert(1)", false, true, Decision::cancel},
+        // Nothing to decide on.
+        Case{"", true, true, Decision::cancel}, Case{"://missing", true, true, Decision::cancel}));
+
+TEST(NavigationPolicy, AnUnhandledSchemeDoesNothingAndTheLookupIsOnlyMadeForAClick) {
+    int lookups = 0;
+    auto none = [&](const std::string&) {
+        ++lookups;
+        return false;
+    };
+    EXPECT_EQ(NavigationPolicy::decide({"made-up:thing", true, true}, none), Decision::cancel);
+    EXPECT_EQ(lookups, 1);
+    EXPECT_EQ(NavigationPolicy::decide({"made-up:thing", true, false}, none), Decision::cancel);
+    EXPECT_EQ(NavigationPolicy::decide({"https://example.com", false, false}, none),
+              Decision::loadInThisView);
+    EXPECT_EQ(lookups, 1);
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <glib.h>
@@ -36,46 +34,22 @@ TEST(NotificationCenter, DeliversByNameAndSenderUntilTheTokenGoes) {
     EXPECT_TRUE(seen.empty());
 }
 
-TEST(NotificationCenter, ObserverRemovedDuringAPostIsNotCalledAfterwards) {
+TEST(NotificationCenter, ObserversMayRemoveAddAndPostFromTheirCallbacks) {
     NotificationCenter center;
-    int secondCalls = 0;
-    NotificationCenter::Token second;
-    auto first = center.addObserver("A", nullptr, [&](const Notification&) { second.reset(); });
-    second = center.addObserver("A", nullptr, [&](const Notification&) { ++secondCalls; });
-
-    center.post("A", nullptr);
-    EXPECT_EQ(secondCalls, 0);
-}
-
-TEST(NotificationCenter, ObserverMayPostAndObserveFromItsCallback) {
-    NotificationCenter center;
+    int removedCalls = 0;
     int inner = 0;
+    NotificationCenter::Token removed;
     std::vector<NotificationCenter::Token> later;
-    auto outer = center.addObserver("outer", nullptr, [&](const Notification&) {
+    auto first = center.addObserver("A", nullptr, [&](const Notification&) {
+        removed.reset();
         later.push_back(
             center.addObserver("inner", nullptr, [&](const Notification&) { ++inner; }));
         center.post("inner", nullptr);
     });
-    center.post("outer", nullptr);
+    removed = center.addObserver("A", nullptr, [&](const Notification&) { ++removedCalls; });
+    center.post("A", nullptr);
+    EXPECT_EQ(removedCalls, 0);
     EXPECT_EQ(inner, 1);
-}
-
-TEST(NotificationCenter, PostsFromManyThreadsReachEveryObserver) {
-    NotificationCenter center;
-    std::atomic<int> calls{0};
-    auto token = center.addObserver("A", nullptr, [&](const Notification&) { ++calls; });
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 500; ++i) {
-                center.post("A", nullptr);
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    EXPECT_EQ(calls.load(), 2000);
 }
 
 TEST(MainQueue, RunsStepsOnLaterTurnsInOrder) {

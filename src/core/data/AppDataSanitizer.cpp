@@ -54,19 +54,6 @@ std::uint32_t saturatedPosition(std::size_t rank) {
         std::min<std::size_t>(rank, std::numeric_limits<std::uint32_t>::max()));
 }
 
-// The site's icon: the page address with path "/favicon.ico" and without
-// query and fragment.
-std::optional<std::string> derivedFaviconURL(std::string_view url) {
-    auto parts = Url::parse(url);
-    if (!parts) {
-        return std::nullopt;
-    }
-    parts->path = "/favicon.ico";
-    parts->query.reset();
-    parts->fragment.reset();
-    return Url::assemble(*parts);
-}
-
 std::vector<BookmarkCategory> sanitizedCategories(std::vector<DiskCategory>& records) {
     std::vector<BookmarkCategory> kept;
     std::unordered_set<std::string_view> ids(records.size());
@@ -137,7 +124,7 @@ std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
             bookmark.faviconURL = AppDataSanitizer::webURL(*record.faviconUrl);
         }
         if (!bookmark.faviconURL) {
-            bookmark.faviconURL = derivedFaviconURL(bookmark.url);
+            bookmark.faviconURL = Url::faviconURL(bookmark.url);
         }
         kept.push_back(std::move(bookmark));
         takenIDs.insert(kept.back().id);
@@ -204,11 +191,16 @@ AppSettings sanitizedSettings(const DiskSettings& record) {
 
 // Objects are filled key by key: a braced list would first build a two-element
 // array for every key.
-Json bookmarkJson(const Bookmark& bookmark) {
+Json recordJson(const std::string& id, const std::string& title) {
     Json object(Json::value_t::object);
-    object["id"] = bookmark.id;
+    object["id"] = id;
+    object["title"] = title;
+    return object;
+}
+
+Json bookmarkJson(const Bookmark& bookmark) {
+    Json object = recordJson(bookmark.id, bookmark.title);
     object["url"] = bookmark.url;
-    object["title"] = bookmark.title;
     object["createdAt"] = bookmark.createdAt;
     object["position"] = bookmark.position;
     if (bookmark.faviconURL) {
@@ -221,19 +213,15 @@ Json bookmarkJson(const Bookmark& bookmark) {
 }
 
 Json categoryJson(const BookmarkCategory& category) {
-    Json object(Json::value_t::object);
-    object["id"] = category.id;
-    object["title"] = category.title;
+    Json object = recordJson(category.id, category.title);
     object["position"] = category.position;
     object["createdAt"] = category.createdAt;
     return object;
 }
 
 Json historyJson(const HistoryEntry& entry) {
-    Json object(Json::value_t::object);
-    object["id"] = entry.id;
+    Json object = recordJson(entry.id, entry.title);
     object["url"] = entry.url;
-    object["title"] = entry.title;
     object["visitedAt"] = entry.visitedAt;
     return object;
 }

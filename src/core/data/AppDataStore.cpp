@@ -37,6 +37,24 @@ bool isPort(const std::optional<std::string>& port, unsigned number) {
     return error == std::errc() && stop == end && value == number;
 }
 
+// A page's address and title as a new record holds them.
+struct CheckedPage {
+    std::string url;
+    std::string title;
+};
+
+StoreResult<CheckedPage> checkedPage(std::string_view url, std::string_view title) {
+    auto address = AppDataSanitizer::webURL(url);
+    if (!address) {
+        return std::unexpected(StoreError::invalidURL);
+    }
+    auto trimmed = AppDataSanitizer::text(title, titleLimit);
+    if (!trimmed) {
+        return std::unexpected(StoreError::invalidTitle);
+    }
+    return CheckedPage{std::move(*address), std::move(*trimmed)};
+}
+
 // Moves a data file that cannot be read out of the way of the default
 // document, under a name no earlier kept file has. False when it stays put.
 bool setAside(const std::filesystem::path& file, std::uint64_t time) {
@@ -84,6 +102,8 @@ StoreFailure StoreFailure::saving(std::string message) {
 
 AppDataStore::AppDataStore(std::filesystem::path path, Clock clock)
     : path_(std::move(path)), clock_(std::move(clock)) {
+    // A writer killed in the middle of a save leaves its temporary file behind.
+    DurableFile::removeLeftovers(path_);
     const auto contents = DurableFile::read(path_);
     std::optional<AppDataSnapshot> loaded;
     if (contents) {
@@ -187,19 +207,15 @@ StoreResult<void> AppDataStore::save(const AppDataSnapshot& document) const {
 
 StoreResult<HistoryEntry> AppDataStore::recordVisitThrowing(std::string_view url,
                                                             std::string_view title) {
-    auto address = AppDataSanitizer::webURL(url);
-    if (!address) {
-        return std::unexpected(StoreError::invalidURL);
-    }
-    auto trimmedTitle = AppDataSanitizer::text(title, titleLimit);
-    if (!trimmedTitle) {
-        return std::unexpected(StoreError::invalidTitle);
+    auto checked = checkedPage(url, title);
+    if (!checked) {
+        return std::unexpected(checked.error());
     }
     HistoryEntry entry;
     auto saved = mutate([&](AppDataSnapshot& document) {
         entry.id = makeIdentifier("h", now());
-        entry.url = *address;
-        entry.title = *trimmedTitle;
+        entry.url = checked->url;
+        entry.title = checked->title;
         entry.visitedAt = now();
         document.history.insert(document.history.begin(), entry);
         if (document.history.size() > historyLimit) {
@@ -214,17 +230,13 @@ StoreResult<HistoryEntry> AppDataStore::recordVisitThrowing(std::string_view url
 
 StoreResult<Bookmark> AppDataStore::addBookmarkThrowing(std::string_view url,
                                                         std::string_view title) {
-    auto address = AppDataSanitizer::webURL(url);
-    if (!address) {
-        return std::unexpected(StoreError::invalidURL);
-    }
-    auto trimmedTitle = AppDataSanitizer::text(title, titleLimit);
-    if (!trimmedTitle) {
-        return std::unexpected(StoreError::invalidTitle);
+    auto checked = checkedPage(url, title);
+    if (!checked) {
+        return std::unexpected(checked.error());
     }
     Bookmark bookmark;
     auto saved = mutate([&](AppDataSnapshot& document) {
-        const auto existing = std::ranges::find(document.bookmarks, *address, &Bookmark::url);
+        const auto existing = std::ranges::find(document.bookmarks, checked->url, &Bookmark::url);
         if (existing != document.bookmarks.end()) {
             bookmark = *existing;
             return;
@@ -232,9 +244,9 @@ StoreResult<Bookmark> AppDataStore::addBookmarkThrowing(std::string_view url,
         const auto uncategorized = std::ranges::count_if(
             document.bookmarks, [](const Bookmark& b) { return !b.categoryID; });
         bookmark.id = makeIdentifier("b", now());
-        bookmark.url = *address;
-        bookmark.title = *trimmedTitle;
-        bookmark.faviconURL = faviconURL(*address);
+        bookmark.url = checked->url;
+        bookmark.title = checked->title;
+        bookmark.faviconURL = faviconURL(checked->url);
         bookmark.createdAt = now();
         bookmark.position = static_cast<std::uint32_t>(
             std::min<std::ptrdiff_t>(uncategorized, std::numeric_limits<std::uint32_t>::max()));
@@ -281,14 +293,7 @@ StoreResult<void> AppDataStore::updateSettings(const AppSettings& settings) {
 }
 
 std::optional<std::string> AppDataStore::faviconURL(std::string_view url) {
-    auto parts = Url::parse(url);
-    if (!parts) {
-        return std::nullopt;
-    }
-    parts->path = "/favicon.ico";
-    parts->query.reset();
-    parts->fragment.reset();
-    return Url::assemble(*parts);
+    return Url::faviconURL(url);
 }
 
 std::optional<std::string> AppDataStore::normalizedURLKey(std::string_view url) {

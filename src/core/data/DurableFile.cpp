@@ -1,5 +1,6 @@
 #include "data/DurableFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -11,6 +12,22 @@
 
 namespace velumo::DurableFile {
 namespace {
+
+// mkostemp() replaces the six X with letters and digits.
+constexpr std::string_view temporarySuffix = ".XXXXXX";
+
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+bool isTemporaryName(std::string_view name, std::string_view fileName) {
+    if (name.size() != fileName.size() + temporarySuffix.size() || !name.starts_with(fileName) ||
+        name[fileName.size()] != '.') {
+        return false;
+    }
+    return std::ranges::all_of(name.substr(fileName.size() + 1),
+                               [](char c) { return g_ascii_isalnum(c) != 0; });
+}
 
 std::string failure(std::string_view action, const std::filesystem::path& file, int error) {
     return std::string(action) + " " + file.string() + "：" + g_strerror(error);
@@ -76,11 +93,10 @@ std::expected<std::string, std::error_code> read(const std::filesystem::path& fi
 
 std::expected<void, std::string> replace(const std::filesystem::path& file,
                                          std::string_view bytes) {
-    const std::filesystem::path folder =
-        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    const auto folder = folderOf(file);
     // A unique name per write, so that two writers never share a temporary file.
     std::string temporary = file.string();
-    temporary += ".XXXXXX";
+    temporary += temporarySuffix;
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) {
         return std::unexpected(failure("无法创建临时文件", folder, errno));
@@ -112,6 +128,19 @@ std::expected<void, std::string> replace(const std::filesystem::path& file,
         ::fsync(directory.get());
     }
     return {};
+}
+
+void removeLeftovers(const std::filesystem::path& file) {
+    const std::string fileName = file.filename().string();
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folderOf(file), error), end;
+         !error && entry != end; entry.increment(error)) {
+        std::error_code statusError;
+        if (isTemporaryName(entry->path().filename().string(), fileName) &&
+            entry->symlink_status(statusError).type() == std::filesystem::file_type::regular) {
+            std::filesystem::remove(entry->path(), statusError);
+        }
+    }
 }
 
 }  // namespace velumo::DurableFile

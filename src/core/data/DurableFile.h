@@ -20,5 +20,9 @@ std::expected<std::string, std::error_code> read(const std::filesystem::path& fi
 // untouched, the temporary file is gone, and the message says what failed.
 std::expected<void, std::string> replace(const std::filesystem::path& file, std::string_view bytes);
 
+// Removes the temporary files of replacements of `file` that a crash cut
+// short: regular files beside it named exactly like the ones replace() makes.
+void removeLeftovers(const std::filesystem::path& file);
+
 }  // namespace DurableFile
 }  // namespace velumo

@@ -92,6 +92,40 @@ std::size_t lastScalarLength(std::string_view text, char32_t& scalar) {
     return text.size() - start;
 }
 
+// Calls `onStart(offset)` at the byte offset where each character begins, until
+// it returns false. A byte that is not valid UTF-8 is a character of its own.
+// False when the bytes walked were not all valid UTF-8.
+template <typename OnStart>
+bool forEachCharacterStart(std::string_view text, OnStart onStart) {
+    bool valid = true;
+    utf8proc_int32_t previous = -1;
+    utf8proc_int32_t state = 0;
+    std::size_t offset = 0;
+    while (offset < text.size()) {
+        utf8proc_int32_t scalar = -1;
+        auto length =
+            utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data() + offset),
+                             static_cast<utf8proc_ssize_t>(text.size() - offset), &scalar);
+        if (length < 1) {
+            length = 1;
+            scalar = -1;
+            valid = false;
+        }
+        bool starts = true;
+        if (previous < 0 || scalar < 0) {
+            state = 0;
+        } else {
+            starts = utf8proc_grapheme_break_stateful(previous, scalar, &state);
+        }
+        if (starts && !onStart(offset)) {
+            return valid;
+        }
+        previous = scalar;
+        offset += static_cast<std::size_t>(length);
+    }
+    return valid;
+}
+
 }  // namespace
 
 std::string_view TextRules::trimmed(std::string_view text) {
@@ -152,22 +186,29 @@ std::optional<std::size_t> TextRules::characterCount(std::string_view text) {
         }
         return count;
     }
-    ScalarReader reader(text);
-    utf8proc_int32_t state = 0;
     std::size_t count = 0;
-    std::optional<char32_t> previous;
-    while (const auto scalar = reader.next()) {
-        if (!previous ||
-            utf8proc_grapheme_break_stateful(static_cast<utf8proc_int32_t>(*previous),
-                                             static_cast<utf8proc_int32_t>(*scalar), &state)) {
-            ++count;
-        }
-        previous = scalar;
-    }
-    if (reader.invalid()) {
+    const bool valid = forEachCharacterStart(text, [&count](std::size_t) {
+        ++count;
+        return true;
+    });
+    if (!valid) {
         return std::nullopt;
     }
     return count;
+}
+
+std::string_view TextRules::leadingCharacters(std::string_view text, std::size_t count) {
+    std::size_t taken = 0;
+    std::size_t end = text.size();
+    forEachCharacterStart(text, [&](std::size_t start) {
+        if (taken == count) {
+            end = start;
+            return false;
+        }
+        ++taken;
+        return true;
+    });
+    return text.substr(0, end);
 }
 
 bool TextRules::isIdentifierText(std::string_view text) {

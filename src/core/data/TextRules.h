@@ -23,6 +23,11 @@ class TextRules {
     // The number of characters, or none when the text is not valid UTF-8.
     static std::optional<std::size_t> characterCount(std::string_view text);
 
+    // The first `count` characters (all of the text when it has fewer). Here a
+    // byte that is not valid UTF-8 counts as a character of its own, so a cut
+    // never splits a sequence.
+    static std::string_view leadingCharacters(std::string_view text, std::size_t count);
+
     // True when every scalar is a letter, mark or digit (general category L, M
     // or N), "_" or "-"; false for text that is not valid UTF-8.
     static bool isIdentifierText(std::string_view text);

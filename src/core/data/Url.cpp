@@ -337,6 +337,17 @@ std::optional<std::string> Url::host(std::string_view url) {
     return std::move(parts->host);
 }
 
+std::optional<std::string> Url::faviconURL(std::string_view url) {
+    auto parts = parse(url);
+    if (!parts) {
+        return std::nullopt;
+    }
+    parts->path = "/favicon.ico";
+    parts->query.reset();
+    parts->fragment.reset();
+    return assemble(*parts);
+}
+
 std::string Url::hostOrText(std::string_view url) {
     return host(url).value_or(std::string(url));
 }

@@ -50,6 +50,10 @@ std::optional<std::string> assemble(const UrlParts& parts);
 // The host of an address, or none when it does not parse or has no host.
 std::optional<std::string> host(std::string_view url);
 
+// The site's icon: the address with path "/favicon.ico" and without query and
+// fragment; none when the text does not parse.
+std::optional<std::string> faviconURL(std::string_view url);
+
 // The text shown for a page without a title: the host, else the whole address.
 std::string hostOrText(std::string_view url);
 

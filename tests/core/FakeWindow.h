@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "browser/BrowserWindowManager.h"
+#include "browser/FloatingWindow.h"
+
+namespace velumo {
+
+// A floating window that logs its calls as "name:call". With a manager it
+// behaves as the desktop's window does: making it key reports it as active,
+// and closing removes it from inside its own close handler, which then goes
+// on touching its members.
+class FakeWindow final : public FloatingWindow {
+  public:
+    using Log = std::vector<std::string>;
+
+    explicit FakeWindow(bool shown) : visible(shown) {}
+    FakeWindow(std::string name, std::string url, Log& log, BrowserWindowManager& manager)
+        : name_(std::move(name)), url_(std::move(url)), log_(&log), manager_(&manager) {}
+
+    void showWindow() override { setVisible(true, "show"); }
+    void hideWindow() override { setVisible(false, "hide"); }
+    void toggleVisibility() override { visible = !visible; }
+    bool moveToMouseScreenIfNeeded() override {
+        record("move");
+        return movesToPointer;
+    }
+    void orderFrontRegardless() override { setVisible(true, "front"); }
+    void makeKey() override {
+        record("key");
+        manager_->markActive(*this);
+    }
+    bool isVisible() const override { return visible; }
+    void closePermanently() override {
+        if (!closing) {
+            closing = true;
+            manager_->remove(*this);
+            record("closed");
+        }
+    }
+    bool isClosing() const override { return closing; }
+    std::string displayTitle() const override { return name_; }
+    std::string currentURL() const override { return url_; }
+    BrowserWindowMode mode() const override { return BrowserWindowMode::window; }
+
+    bool visible = false;
+    bool closing = false;
+    bool movesToPointer = false;
+
+  private:
+    void record(const std::string& call) { log_->push_back(name_ + ":" + call); }
+    void setVisible(bool shown, const std::string& call) {
+        visible = shown;
+        record(call);
+    }
+
+    std::string name_;
+    std::string url_;
+    Log* log_ = nullptr;
+    BrowserWindowManager* manager_ = nullptr;
+};
+
+}  // namespace velumo
