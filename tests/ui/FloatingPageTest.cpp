@@ -1,20 +1,19 @@
 // The page of a floating window: history, titles, zoom, identity, the
-// navigation policy, media, crashes, permissions and shared cookies.
+// navigation policy, media, error pages and permissions.
 #include <csignal>
 #include <fstream>
-#include <sys/types.h>
 #include <unistd.h>
-
-#include <gtkmm/messagedialog.h>
 
 #include "FloatingWindowFixture.h"
 #include "WidgetQueries.h"
 #include "browser/BrowserIdentity.h"
+#include "browser/PagePrompts.h"
 
 namespace velumo::uitest {
 namespace {
 
 using std::chrono::milliseconds;
+using FloatingPage = FloatingWindowTest;
 
 // A page whose content is `factor` times as wide as its viewport.
 std::string widePage(int factor) {
@@ -23,86 +22,48 @@ std::string widePage(int factor) {
            std::to_string(factor) + " * document.documentElement.clientWidth) + 'px';</script>";
 }
 
-// Two seconds of a quiet tone as 8 kHz, 8-bit mono PCM.
+// Two seconds of a quiet square tone as 8 kHz, 8-bit mono PCM.
 std::string toneWave() {
-    const std::uint32_t samples = 16000;
-    std::string wave = "RIFF";
-    auto put32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            wave.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
-        }
-    };
-    auto put16 = [&](std::uint16_t v) {
-        wave.push_back(static_cast<char>(v & 0xff));
-        wave.push_back(static_cast<char>(v >> 8));
-    };
-    put32(36 + samples);
-    wave += "WAVEfmt ";
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(8000);
-    put32(8000);
-    put16(1);
-    put16(8);
-    wave += "data";
-    put32(samples);
-    for (std::uint32_t i = 0; i < samples; ++i) {
-        wave.push_back(static_cast<char>(128 + ((i / 8) % 2 == 0 ? 8 : -8)));
+    std::string wave(
+        "RIFF\xa4\x3e\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0\x01\0\x08\0"
+        "data\x80\x3e\0\0",
+        44);
+    for (int i = 0; i < 16000; ++i) {
+        wave.push_back(static_cast<char>((i / 8) % 2 == 0 ? 136 : 120));
     }
     return wave;
 }
 
-Gtk::MessageDialog* openDialog() {
-    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-        if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
-            dialog && dialog->get_visible()) {
-            return dialog;
+// Kills the web processes of this test, as a crash would.
+void killWebProcesses() {
+    for (const auto& thread : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream children(thread.path() / "children");
+        for (pid_t child = 0; children >> child;) {
+            std::ifstream command("/proc/" + std::to_string(child) + "/comm");
+            std::string name;
+            if (std::getline(command, name) && name == "WebKitWebProces") {
+                kill(child, SIGKILL);
+            }
         }
     }
-    return nullptr;
 }
 
-std::vector<pid_t> childWebProcesses() {
-    std::vector<pid_t> found;
-    const pid_t self = getpid();
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        if (!std::getline(stat, line)) {
-            continue;
-        }
-        const auto close = line.rfind(')');
-        const auto open = line.find('(');
-        if (close == std::string::npos || open == std::string::npos) {
-            continue;
-        }
-        const std::string name = line.substr(open + 1, close - open - 1);
-        std::istringstream rest(line.substr(close + 2));
-        char state = 0;
-        pid_t parent = 0;
-        rest >> state >> parent;
-        if (parent == self && name.starts_with("WebKitWebProces")) {
-            found.push_back(static_cast<pid_t>(std::stoi(entry.path().filename().string())));
-        }
-    }
-    return found;
-}
-
-using FloatingPage = FloatingWindowTest;
-
-TEST_F(FloatingPage, FollowingALinkEnablesBackAndNewWindowLinksStayInTheWindow) {
-    server_.page("/", "<title>Start</title><a id=l target=_blank href=/second>next</a>");
-    server_.page("/second", "<title>Second</title>second");
+TEST_F(FloatingPage, LinksStayInTheWindowAndEachPageIsRecordedWithTheTitleShown) {
+    server_.page("/", "<title>Start</title><a id=l target=_blank href=/blank>next</a>");
+    server_.page("/blank", "<title> \n\t </title>nothing to call it");
     auto window = open(server_.url("/"));
     // The title may come after the page has finished.
-    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "Start"; }));
+    EXPECT_TRUE(runUntil([&] { return store_.snapshot().history.size() == 1; }));
+    EXPECT_EQ(store_.snapshot().history.front().title, "Start");
     EXPECT_FALSE(buttonNamed(window->toolbar(), "后退").is_sensitive());
 
     clickElement(*window, "#l");
-    EXPECT_TRUE(waitForPage(*window, "/second"));
+    EXPECT_TRUE(waitForPage(*window, "/blank"));
     EXPECT_EQ(manager_.windows().size(), 1U);
-    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "Second"; }));
+    EXPECT_EQ(window->displayTitle(), "127.0.0.1");
+    EXPECT_TRUE(runUntil([&] { return store_.snapshot().history.size() == 2; }));
+    EXPECT_EQ(store_.snapshot().history.front().url, server_.url("/blank"));
+    EXPECT_EQ(store_.snapshot().history.front().title, "127.0.0.1");
     EXPECT_TRUE(buttonNamed(window->toolbar(), "后退").is_sensitive());
     EXPECT_FALSE(buttonNamed(window->toolbar(), "前进").is_sensitive());
 
@@ -111,34 +72,13 @@ TEST_F(FloatingPage, FollowingALinkEnablesBackAndNewWindowLinksStayInTheWindow) 
     EXPECT_TRUE(runUntil([&] { return buttonNamed(window->toolbar(), "前进").is_sensitive(); }));
 }
 
-TEST_F(FloatingPage, EveryFinishedPageIsRecordedWithTheTitleShownAndBlankTitlesShowTheHost) {
-    server_.page("/blank", "<title> \n\t </title>nothing to call it");
-    server_.page("/named", "<title>  有名字的页面 </title>");
-    auto window = open(server_.url("/blank"));
-    EXPECT_EQ(window->displayTitle(), "127.0.0.1");
-    ASSERT_TRUE(runUntil([&] { return !store_.snapshot().history.empty(); }));
-    EXPECT_EQ(store_.snapshot().history.front().url, server_.url("/blank"));
-    EXPECT_EQ(store_.snapshot().history.front().title, "127.0.0.1");
-
-    ASSERT_TRUE(evaluate(*window, "location.href = '/named'; 1").has_value());
-    ASSERT_TRUE(waitForPage(*window, "/named"));
-    EXPECT_TRUE(runUntil([&] { return store_.snapshot().history.size() == 2; }));
-    EXPECT_EQ(store_.snapshot().history.front().title, "有名字的页面");
-    EXPECT_EQ(window->displayTitle(), "有名字的页面");
-    // A failed load is not a visit.
-    ASSERT_TRUE(evaluate(*window, "location.href = 'http://127.0.0.1:1/'; 1").has_value());
-    runFor(milliseconds(1000));
-    EXPECT_EQ(store_.snapshot().history.size(), 2U);
-}
-
 TEST_F(FloatingPage, WidePagesAreFittedUntilTheUserZooms) {
     server_.page("/wide2", widePage(2));
     server_.page("/wide5", widePage(5));
     auto window = open(server_.url("/wide2"));
     auto zoom = [&] { return webkit_web_view_get_zoom_level(window->webView()); };
     EXPECT_TRUE(runUntil([&] { return zoom() == 0.5; })) << zoom();
-    EXPECT_EQ(window->page().pageZoom(), 0.5);
-
+    // Measured at 50 %, the next page's fit replaces the zoom.
     ASSERT_TRUE(evaluate(*window, "location.href = '/wide5'; 1").has_value());
     ASSERT_TRUE(waitForPage(*window, "/wide5"));
     EXPECT_TRUE(runUntil([&] { return zoom() == 0.3; })) << zoom();
@@ -151,26 +91,20 @@ TEST_F(FloatingPage, WidePagesAreFittedUntilTheUserZooms) {
     EXPECT_DOUBLE_EQ(zoom(), 1.2);
 }
 
-TEST_F(FloatingPage, TheServerAndThePageSeeTheChosenIdentityAndOnlyAChangeReloads) {
+TEST_F(FloatingPage, TheServerAndThePageSeeTheChosenIdentity) {
     server_.page("/ua", "<title>UA</title>");
     auto window = open(server_.url("/ua"));
     const std::string desktop(BrowserIdentity::desktopUserAgent);
     const std::string mobile(BrowserIdentity::mobileUserAgent);
-    EXPECT_EQ(server_.lastRequest("/ua")->header("User-Agent"), desktop);
+    EXPECT_EQ(server_.lastRequest("/ua")->at("User-Agent"), desktop);
     EXPECT_EQ(evaluate(*window, "navigator.userAgent"), desktop);
 
-    window->displayControlsSetBrowserMode(BrowserIdentityMode::desktop);
     window->displayControlsSetBrowserMode(BrowserIdentityMode::mobile);
     ASSERT_TRUE(runUntil([&] { return server_.requestCount("/ua") == 2; }));
     ASSERT_TRUE(waitForPage(*window, "/ua"));
-    const auto reload = server_.lastRequest("/ua");
-    EXPECT_EQ(reload->header("User-Agent"), mobile);
-    EXPECT_EQ(reload->header("Cache-Control"), "no-cache");
+    EXPECT_EQ(server_.lastRequest("/ua")->at("User-Agent"), mobile);
+    EXPECT_EQ(server_.lastRequest("/ua")->at("Cache-Control"), "no-cache");
     EXPECT_EQ(evaluate(*window, "navigator.userAgent"), mobile);
-
-    window->displayControlsSetBrowserMode(BrowserIdentityMode::mobile);
-    runFor(milliseconds(300));
-    EXPECT_EQ(server_.requestCount("/ua"), 2U);
 }
 
 TEST_F(FloatingPage, OtherApplicationsOpenOnlyFromAClickAndLocalFilesNeverLeave) {
@@ -178,35 +112,26 @@ TEST_F(FloatingPage, OtherApplicationsOpenOnlyFromAClickAndLocalFilesNeverLeave)
                  "<title>Links</title><p><a id=mail href='mailto:someone@example.com'>mail</a>"
                  "<p><a id=file href='file:///etc/hostname'>file</a>"
                  "<p><a id=odd href='made-up-scheme:thing'>odd</a>");
-    server_.page("/redirect",
-                 "<title>Redirect</title><script>location.href = 'mailto:auto@example.com';"
-                 "</script>");
+    server_.page(
+        "/redirect",
+        "<title>Redirect</title><script>location.href = 'mailto:auto@example.com';</script>");
     auto window = open(server_.url("/"));
 
     clickElement(*window, "#mail");
     EXPECT_TRUE(runUntil([&] { return !launcher_.launched.empty(); }));
-    EXPECT_EQ(launcher_.launched, std::vector<std::string>{"mailto:someone@example.com"});
     clickElement(*window, "#file");
     clickElement(*window, "#odd");
     runFor(milliseconds(500));
-    EXPECT_EQ(launcher_.launched.size(), 1U);
-    EXPECT_EQ(std::count(launcher_.schemesAsked.begin(), launcher_.schemesAsked.end(), "file"), 0);
-    EXPECT_EQ(window->currentURL(), server_.url("/"));
-
     ASSERT_TRUE(evaluate(*window, "location.href = '/redirect'; 1").has_value());
     ASSERT_TRUE(waitForPage(*window, "/redirect"));
     runFor(milliseconds(500));
-    EXPECT_EQ(launcher_.launched.size(), 1U);
+    EXPECT_EQ(launcher_.launched, std::vector<std::string>{"mailto:someone@example.com"});
+    EXPECT_EQ(std::ranges::count(launcher_.schemesAsked, "file"), 0);
 }
 
 TEST_F(FloatingPage, HidingPausesMediaInThePageAndInFramesOfOtherSites) {
     const std::string wave = toneWave();
-    server_.handle("/tone.wav", [&](const TestWebServer::Request&) {
-        TestWebServer::Response response;
-        response.contentType = "audio/wav";
-        response.body = wave;
-        return response;
-    });
+    server_.handle("/tone.wav", [&] { return TestWebServer::Response{"audio/wav", wave}; });
     // With sound and started by a click: WebKit itself pauses muted media when
     // the page hides, which would hide a fault here. The frame comes from
     // another origin (localhost against 127.0.0.1) and reports its state.
@@ -228,37 +153,54 @@ TEST_F(FloatingPage, HidingPausesMediaInThePageAndInFramesOfOtherSites) {
     };
     ASSERT_TRUE(runUntil([&] { return state() == "paused paused"; })) << state().value_or("?");
     // One at a time: WebKit may pause one element when another starts.
-    clickElement(*window, "#play");
-    ASSERT_TRUE(runUntil([&] { return state() == "playing paused"; })) << state().value_or("?");
-    window->hideWindow();
-    EXPECT_TRUE(runUntil([&] { return state() == "paused paused"; })) << state().value_or("?");
-
-    window->showWindow();
-    ASSERT_TRUE(presentAndWait(window->panel()));
-    clickElement(*window, "iframe");
-    ASSERT_TRUE(runUntil([&] { return state() == "paused playing"; })) << state().value_or("?");
-    window->hideWindow();
-    EXPECT_TRUE(runUntil([&] { return state() == "paused paused"; })) << state().value_or("?");
+    for (const auto& [element, playing] :
+         {std::pair{"#play", "playing paused"}, {"iframe", "paused playing"}}) {
+        window->showWindow();
+        ASSERT_TRUE(presentAndWait(window->panel()));
+        clickElement(*window, element);
+        ASSERT_TRUE(runUntil([&] { return state() == playing; })) << state().value_or("?");
+        window->hideWindow();
+        EXPECT_TRUE(runUntil([&] { return state() == "paused paused"; })) << element;
+    }
 }
 
-TEST_F(FloatingPage, ACrashedPageShowsAnErrorPageThatLoadsItAgain) {
-    server_.page("/", "<title>Alive</title>alive");
+TEST_F(FloatingPage, PagesThatCannotBeShownGetAnErrorPageThatLoadsThemAgain) {
+    server_.page("/", "<title>Alive</title><a id=odd href=/odd>odd</a>");
+    server_.handle("/odd", [] { return TestWebServer::Response{"application/x-velumo", ""}; });
+    // Nothing listens on this port until the reload.
+    const unsigned port = TestWebServer().port();
+    const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/";
     auto window = open(server_.url("/"));
-    const auto processes = childWebProcesses();
-    ASSERT_FALSE(processes.empty());
-    for (pid_t process : processes) {
-        kill(process, SIGKILL);
-    }
-    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "页面已停止运行"; }));
-    EXPECT_EQ(window->currentURL(), server_.url("/"));
 
+    // A response the page cannot show is turned down, not failed.
+    clickElement(*window, "#odd");
+    ASSERT_TRUE(runUntil([&] { return server_.requestCount("/odd") == 1; }));
+    runFor(milliseconds(500));
+    EXPECT_EQ(window->displayTitle(), "Alive");
+
+    ASSERT_TRUE(evaluate(*window, "location.href = '" + address + "'; 1").has_value());
+    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == PagePrompts::loadFailedTitle; }));
+    EXPECT_EQ(window->currentURL(), address);
+    EXPECT_EQ(evaluate(*window, "document.body.innerText.includes('连接被拒绝')"), "true");
+    EXPECT_TRUE(buttonNamed(window->toolbar(), "后退").is_sensitive());
+
+    TestWebServer revived(port);
+    revived.page("/", "<title>Back</title>");
     clickElement(*window, "#reload");
-    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "Alive"; }));
-    EXPECT_EQ(server_.requestCount("/"), 2U);
-    // The error page itself never enters the history.
+    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "Back"; }));
+
+    killWebProcesses();
+    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == PagePrompts::processEndedTitle; }));
+    EXPECT_EQ(window->currentURL(), address);
+    clickElement(*window, "#reload");
+    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "Back"; }));
+    EXPECT_EQ(revived.requestCount("/"), 2U);
+    // Each page that came back is a visit; neither error page is.
+    std::vector<std::string> titles;
     for (const auto& entry : store_.snapshot().history) {
-        EXPECT_EQ(entry.title, "Alive");
+        titles.push_back(entry.title);
     }
+    EXPECT_EQ(titles, (std::vector<std::string>{"Back", "Back", "Alive"}));
 }
 
 TEST_F(FloatingPage, PermissionsAreAskedOfThePersonAndRefusedWhileHidden) {
@@ -273,29 +215,11 @@ TEST_F(FloatingPage, PermissionsAreAskedOfThePersonAndRefusedWhileHidden) {
     EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "granted"; }));
 
     // Another site, asking while its window is hidden.
-    const std::string other = "http://localhost:" + std::to_string(server_.port()) + "/";
-    auto hidden = open(other);
+    auto hidden = open("http://localhost:" + std::to_string(server_.port()) + "/");
     hidden->hideWindow();
     ASSERT_TRUE(evaluate(*hidden, ask).has_value());
     EXPECT_TRUE(runUntil([&] { return hidden->displayTitle() == "denied"; }));
     EXPECT_EQ(openDialog(), nullptr);
-}
-
-TEST_F(FloatingPage, WindowsShareOneCookieJarKeptOnDisk) {
-    server_.handle("/set", [](const TestWebServer::Request&) {
-        TestWebServer::Response response;
-        response.body = "<title>Set</title>";
-        response.headers.emplace_back("Set-Cookie", "flavour=plum; Max-Age=3600; Path=/");
-        return response;
-    });
-    server_.page("/check", "<title>Check</title>");
-    auto first = open(server_.url("/set"));
-    auto second = open(server_.url("/check"));
-    EXPECT_EQ(server_.lastRequest("/check")->header("Cookie"), "flavour=plum");
-    EXPECT_TRUE(runUntil([&] {
-        std::error_code error;
-        return std::filesystem::file_size(folder_ / "web-data" / "cookies.sqlite", error) > 0;
-    }));
 }
 
 }  // namespace

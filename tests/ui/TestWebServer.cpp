@@ -1,37 +1,16 @@
 #include "TestWebServer.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include <gtest/gtest.h>
 
 namespace velumo::uitest {
-namespace {
-
-std::string lowerCase(std::string text) {
-    std::ranges::transform(text, text.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-}  // namespace
-
-std::string TestWebServer::Request::header(const std::string& name) const {
-    auto found = headers.find(lowerCase(name));
-    return found == headers.end() ? std::string() : found->second;
-}
-
-TestWebServer::TestWebServer() : server_(soup_server_new(nullptr, nullptr)) {
+TestWebServer::TestWebServer(unsigned port) : server_(soup_server_new(nullptr, nullptr)) {
     GError* error = nullptr;
-    GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
-    GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
-    if (soup_server_listen(server_, address, static_cast<SoupServerListenOptions>(0), &error) ==
-        FALSE) {
+    if (soup_server_listen_local(server_, port, SOUP_SERVER_LISTEN_IPV4_ONLY, &error) == FALSE) {
         ADD_FAILURE() << "test server cannot listen: " << error->message;
         g_error_free(error);
     }
-    g_object_unref(address);
-    g_object_unref(loopback);
     GSList* uris = soup_server_get_uris(server_);
     if (uris != nullptr) {
         port_ = static_cast<unsigned>(g_uri_get_port(static_cast<GUri*>(uris->data)));
@@ -46,69 +25,49 @@ TestWebServer::~TestWebServer() {
 }
 
 void TestWebServer::page(const std::string& path, std::string html) {
-    handle(path, [html = std::move(html)](const Request&) {
-        Response response;
-        response.body = html;
-        return response;
-    });
+    handle(path, [html = std::move(html)] { return Response{.body = html}; });
 }
 
-void TestWebServer::handle(const std::string& path, Handler handler) {
+void TestWebServer::handle(const std::string& path, std::function<Response()> handler) {
     handlers_[path] = std::move(handler);
 }
 
-std::string TestWebServer::origin() const {
-    return "http://127.0.0.1:" + std::to_string(port_);
-}
-
 std::string TestWebServer::url(const std::string& path) const {
-    return origin() + path;
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-std::optional<TestWebServer::Request> TestWebServer::lastRequest(const std::string& path) const {
-    auto found = std::find_if(requests_.rbegin(), requests_.rend(),
-                              [&](const Request& r) { return r.path == path; });
-    if (found == requests_.rend()) {
-        return std::nullopt;
+std::optional<TestWebServer::Headers> TestWebServer::lastRequest(const std::string& path) const {
+    for (auto it = requests_.rbegin(); it != requests_.rend(); ++it) {
+        if (it->first == path) {
+            return it->second;
+        }
     }
-    return *found;
+    return std::nullopt;
 }
 
 std::size_t TestWebServer::requestCount(const std::string& path) const {
     return static_cast<std::size_t>(
-        std::ranges::count_if(requests_, [&](const Request& r) { return r.path == path; }));
+        std::ranges::count(requests_, path, &std::pair<std::string, Headers>::first));
 }
 
 void TestWebServer::serve(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*,
                           gpointer self) {
     auto* server = static_cast<TestWebServer*>(self);
-    Request request;
-    request.method = soup_server_message_get_method(message);
-    request.path = path;
-    if (const char* query = g_uri_get_query(soup_server_message_get_uri(message))) {
-        request.query = query;
-    }
+    auto& [_, headers] = server->requests_.emplace_back(path, Headers{});
     soup_message_headers_foreach(
         soup_server_message_get_request_headers(message),
-        [](const char* name, const char* value, gpointer headers) {
-            (*static_cast<std::map<std::string, std::string>*>(headers))[lowerCase(name)] = value;
+        [](const char* name, const char* value, gpointer into) {
+            (*static_cast<Headers*>(into))[name] = value;
         },
-        &request.headers);
-    server->requests_.push_back(request);
+        &headers);
 
-    auto handler = server->handlers_.find(request.path);
-    Response response;
+    auto handler = server->handlers_.find(path);
     if (handler == server->handlers_.end()) {
-        response.status = 404;
-        response.body = "not found";
-    } else {
-        response = handler->second(request);
+        soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
+        return;
     }
-    soup_server_message_set_status(message, response.status, nullptr);
-    SoupMessageHeaders* headers = soup_server_message_get_response_headers(message);
-    for (const auto& [name, value] : response.headers) {
-        soup_message_headers_append(headers, name.c_str(), value.c_str());
-    }
+    const Response response = handler->second();
+    soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
     soup_server_message_set_response(message, response.contentType.c_str(), SOUP_MEMORY_COPY,
                                      response.body.data(), response.body.size());
 }

@@ -11,45 +11,33 @@
 
 namespace velumo::uitest {
 
-// An HTTP server on 127.0.0.1 (a free port) serving the pages a test defines
-// and recording every request it gets. It runs on the default main context,
-// so it answers while the test runs the main loop.
+// An HTTP server on 127.0.0.1 serving the pages a test defines and recording
+// the requests it gets. It runs on the default main context, so it answers
+// while the test runs the main loop.
 class TestWebServer {
   public:
-    struct Request {
-        std::string method;
-        std::string path;
-        std::string query;
-        // Header names in lower case.
-        std::map<std::string, std::string> headers;
-
-        std::string header(const std::string& name) const;
-    };
+    using Headers = std::map<std::string, std::string>;
     struct Response {
-        unsigned status = 200;
         std::string contentType = "text/html; charset=utf-8";
         std::string body;
-        std::vector<std::pair<std::string, std::string>> headers;
     };
-    using Handler = std::function<Response(const Request&)>;
 
-    TestWebServer();
+    // On `port`, or on a free one for 0.
+    explicit TestWebServer(unsigned port = 0);
     ~TestWebServer();
     TestWebServer(const TestWebServer&) = delete;
     TestWebServer& operator=(const TestWebServer&) = delete;
 
-    // Serves `html` at `path` (which starts with "/"); unknown paths get 404.
+    // Serves `html` at `path`; unknown paths get 404.
     void page(const std::string& path, std::string html);
-    void handle(const std::string& path, Handler handler);
+    void handle(const std::string& path, std::function<Response()> handler);
 
     // "http://127.0.0.1:PORT" followed by `path`.
     std::string url(const std::string& path) const;
-    std::string origin() const;
     unsigned port() const { return port_; }
 
-    const std::vector<Request>& requests() const { return requests_; }
-    // The latest request for `path`, if any came.
-    std::optional<Request> lastRequest(const std::string& path) const;
+    // The headers of the latest request for `path`, if any came.
+    std::optional<Headers> lastRequest(const std::string& path) const;
     std::size_t requestCount(const std::string& path) const;
 
   private:
@@ -58,8 +46,9 @@ class TestWebServer {
 
     SoupServer* server_ = nullptr;
     unsigned port_ = 0;
-    std::map<std::string, Handler> handlers_;
-    std::vector<Request> requests_;
+    std::map<std::string, std::function<Response()>> handlers_;
+    // Paths and headers of the requests, in order.
+    std::vector<std::pair<std::string, Headers>> requests_;
 };
 
 }  // namespace velumo::uitest

@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
-#include <glib.h>
 
 namespace velumo::uitest {
 namespace {
@@ -23,8 +22,8 @@ void flushInput() {
 
 }  // namespace
 
-bool runUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
+bool runUntil(const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     // Wakes the blocking iteration regularly so the condition is re-read even
     // when nothing else happens.
     const guint ticker = g_timeout_add(
@@ -39,7 +38,11 @@ bool runUntil(const std::function<bool()>& condition, std::chrono::milliseconds 
 }
 
 void runFor(std::chrono::milliseconds duration) {
-    runUntil([] { return false; }, duration);
+    const auto end = std::chrono::steady_clock::now() + duration;
+    auto over = [end] { return std::chrono::steady_clock::now() >= end; };
+    while (!over()) {
+        runUntil(over);
+    }
 }
 
 void drainMainLoop() {
@@ -57,69 +60,43 @@ void movePointer(int x, int y) {
     flushInput();
 }
 
-void pressButton(unsigned button) {
-    XTestFakeButtonEvent(xDisplay(), button, True, CurrentTime);
+void pressButton() {
+    XTestFakeButtonEvent(xDisplay(), 1, True, CurrentTime);
     flushInput();
 }
 
-void releaseButton(unsigned button) {
-    XTestFakeButtonEvent(xDisplay(), button, False, CurrentTime);
+void releaseButton() {
+    XTestFakeButtonEvent(xDisplay(), 1, False, CurrentTime);
     flushInput();
 }
 
-void click(int x, int y, unsigned button) {
+void click(int x, int y) {
     movePointer(x, y);
-    pressButton(button);
-    releaseButton(button);
+    pressButton();
+    releaseButton();
 }
 
-void tapKey(unsigned keysym, const std::vector<unsigned>& modifiers) {
-    Display* display = xDisplay();
-    for (unsigned modifier : modifiers) {
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, modifier), True, CurrentTime);
-    }
-    const KeyCode code = XKeysymToKeycode(display, keysym);
-    XTestFakeKeyEvent(display, code, True, CurrentTime);
-    XTestFakeKeyEvent(display, code, False, CurrentTime);
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, *it), False, CurrentTime);
-    }
-    flushInput();
-}
-
-std::pair<int, int> pointerPosition() {
-    Display* display = xDisplay();
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int winX = 0;
-    int winY = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &winX, &winY,
-                  &mask);
-    return {rootX, rootY};
-}
-
-namespace {
-
-// The items of a 32-bit window property; X hands them over as longs.
-std::vector<unsigned long> propertyItems(Gtk::Window& window, const char* name, Atom type) {
-    Display* display = xDisplay();
-    Atom actual = None;
+std::vector<std::string> windowProperty(Gtk::Window& window, const char* name) {
+    Atom type = None;
     int format = 0;
     unsigned long count = 0;
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
-    std::vector<unsigned long> items;
-    if (XGetWindowProperty(display, gdk_x11_window_get_xid(window.get_window()->gobj()),
-                           XInternAtom(display, name, False), 0, 64, False, type, &actual, &format,
-                           &count, &remaining, &data) == Success &&
-        data != nullptr && format == 32) {
-        // Xlib widens the 32-bit items to longs with the sign extended.
+    std::vector<std::string> items;
+    if (XGetWindowProperty(xDisplay(), gdk_x11_window_get_xid(window.get_window()->gobj()),
+                           XInternAtom(xDisplay(), name, False), 0, 64, False, AnyPropertyType,
+                           &type, &format, &count, &remaining, &data) == Success &&
+        format == 32) {
+        // Xlib hands 32-bit items over as longs with the sign extended.
         const auto* values = reinterpret_cast<unsigned long*>(data);
         for (unsigned long i = 0; i < count; ++i) {
-            items.push_back(values[i] & 0xffffffffUL);
+            if (type == XA_ATOM) {
+                char* atom = XGetAtomName(xDisplay(), values[i]);
+                items.emplace_back(atom);
+                XFree(atom);
+            } else {
+                items.push_back(std::to_string(values[i] & 0xffffffffUL));
+            }
         }
     }
     if (data != nullptr) {
@@ -128,63 +105,29 @@ std::vector<unsigned long> propertyItems(Gtk::Window& window, const char* name, 
     return items;
 }
 
-}  // namespace
-
-std::optional<unsigned long> cardinalProperty(Gtk::Window& window, const char* name) {
-    const auto items = propertyItems(window, name, XA_CARDINAL);
-    if (items.size() != 1) {
-        return std::nullopt;
-    }
-    return items.front();
-}
-
-std::vector<std::string> windowManagerStates(Gtk::Window& window) {
-    std::vector<std::string> names;
-    for (unsigned long atom : propertyItems(window, "_NET_WM_STATE", XA_ATOM)) {
-        char* name = XGetAtomName(xDisplay(), static_cast<Atom>(atom));
-        names.emplace_back(name);
-        XFree(name);
-    }
-    return names;
-}
-
-double windowSystemOpacity(Gtk::Window& window) {
-    const auto value = cardinalProperty(window, "_NET_WM_WINDOW_OPACITY");
-    return value ? static_cast<double>(*value) / 0xffffffffUL : 1.0;
-}
-
 std::optional<std::string> evaluateScript(WebKitWebView* view, const std::string& script) {
     struct Outcome {
         bool done = false;
         std::optional<std::string> text;
     } outcome;
-    GCancellable* cancellable = g_cancellable_new();
     webkit_web_view_evaluate_javascript(
-        view, script.c_str(), -1, nullptr, nullptr, cancellable,
+        view, script.c_str(), -1, nullptr, nullptr, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             auto* out = static_cast<Outcome*>(data);
-            GError* error = nullptr;
-            JSCValue* value =
-                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            if (value != nullptr) {
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(
+                    WEBKIT_WEB_VIEW(source), result, nullptr)) {
                 char* text = jsc_value_to_string(value);
                 out->text = text;
                 g_free(text);
                 g_object_unref(value);
-            } else {
-                g_error_free(error);
             }
             out->done = true;
         },
         &outcome);
-    if (!runUntil([&] { return outcome.done; })) {
-        // The callback holds a pointer to this frame: cancel and wait for it.
-        g_cancellable_cancel(cancellable);
-        while (!outcome.done) {
-            g_main_context_iteration(nullptr, TRUE);
-        }
+    // WebKit always answers, if only with an error when the page goes away.
+    while (!outcome.done) {
+        g_main_context_iteration(nullptr, TRUE);
     }
-    g_object_unref(cancellable);
     return outcome.text;
 }
 

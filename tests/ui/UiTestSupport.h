@@ -15,16 +15,11 @@
 // GTK exactly as a person's pointer and keyboard would.
 namespace velumo::uitest {
 
-inline constexpr std::chrono::milliseconds defaultDeadline{15000};
-
-// Runs the default main loop until `condition` holds or the deadline passes;
+// Runs the default main loop until `condition` holds or 15 seconds pass;
 // answers whether it held.
-bool runUntil(const std::function<bool()>& condition,
-              std::chrono::milliseconds deadline = defaultDeadline);
-
+bool runUntil(const std::function<bool()>& condition);
 // Runs the main loop for a while, for checks that something does not happen.
 void runFor(std::chrono::milliseconds duration);
-
 // Dispatches what is pending without waiting for more.
 void drainMainLoop();
 
@@ -32,26 +27,17 @@ void drainMainLoop();
 // and focused it; before that, synthetic input may land on the wrong spot.
 bool presentAndWait(Gtk::Window& window);
 
-// Root-window coordinates; each call is flushed to the X server at once.
+// Root-window coordinates; each call waits until GTK has seen the event.
 void movePointer(int x, int y);
-void pressButton(unsigned button = 1);
-void releaseButton(unsigned button = 1);
-void click(int x, int y, unsigned button = 1);
-// Presses the modifiers (keysyms such as XK_Control_L), taps the key and
-// releases the modifiers in reverse order.
-void tapKey(unsigned keysym, const std::vector<unsigned>& modifiers = {});
-// The pointer's root-window position as the X server has it.
-std::pair<int, int> pointerPosition();
+void pressButton();
+void releaseButton();
+void click(int x, int y);
 
-// Window properties as the window manager and the X server have them.
-std::optional<unsigned long> cardinalProperty(Gtk::Window& window, const char* name);
-// The names in _NET_WM_STATE, e.g. "_NET_WM_STATE_ABOVE".
-std::vector<std::string> windowManagerStates(Gtk::Window& window);
-// The opacity the window system was given for the window (1.0 when none).
-double windowSystemOpacity(Gtk::Window& window);
+// The items of a 32-bit X property of the window as text: atoms by name
+// (as in _NET_WM_STATE), numbers in decimal.
+std::vector<std::string> windowProperty(Gtk::Window& window, const char* name);
 
-// Evaluates `script` in the page's main frame and answers its result as text;
-// none when it throws or the deadline passes.
+// The result of `script` in the page's main frame as text; none when it throws.
 std::optional<std::string> evaluateScript(WebKitWebView* view, const std::string& script);
 
 // Base of UI test fixtures: lets GTK finish pending work (destroying windows,

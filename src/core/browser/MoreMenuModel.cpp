@@ -1,5 +1,6 @@
 #include "browser/MoreMenuModel.h"
 
+#include <cctype>
 #include <cmath>
 
 namespace velumo {
@@ -45,6 +46,21 @@ std::vector<MoreMenuItem> moreMenuItems(const MoreMenuState& state) {
     items.push_back(separator());
     items.push_back(item(MoreMenuAction::newWindow, "新建浮窗", "Ctrl+N"));
     return items;
+}
+
+std::optional<MoreMenuAction> moreMenuActionForKey(char32_t key) {
+    if (key == 0 || key > 0x7f) {
+        return std::nullopt;
+    }
+    const std::string hint =
+        "Ctrl+" + std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(key))));
+    // The advertisement menu holds every item with a key.
+    for (const MoreMenuItem& item : moreMenuItems({.mode = BrowserWindowMode::advertisement})) {
+        if (item.keyHint == hint) {
+            return item.action;
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<OpacityMenuItem> opacityMenuItems(double opacity) {

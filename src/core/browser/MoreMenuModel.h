@@ -57,6 +57,10 @@ struct OpacityMenuItem {
 // The more-menu's items, top to bottom, rebuilt each time it opens.
 std::vector<MoreMenuItem> moreMenuItems(const MoreMenuState& state);
 
+// The command of Ctrl + `key` (a character, either case): the keys the
+// more-menu shows in either mode. None for other keys.
+std::optional<MoreMenuAction> moreMenuActionForKey(char32_t key);
+
 // The ten opacity items 100% ... 10%; an item is checked when the window's
 // opacity is within 0.01 of it.
 std::vector<OpacityMenuItem> opacityMenuItems(double opacity);

@@ -12,14 +12,16 @@ PageState::PageState(std::string initialURL)
       currentURL_(initialURL_),
       displayTitle_(Url::hostOrText(initialURL_)) {}
 
-std::string PageState::titleOrAddress(std::optional<std::string_view> title) const {
+bool PageState::showTitleOrAddress(std::optional<std::string_view> title) {
     if (title) {
         std::string text(TextRules::trimmed(*title));
         if (!text.empty()) {
-            return text;
+            displayTitle_ = std::move(text);
+            return true;
         }
     }
-    return Url::hostOrText(currentURL_);
+    displayTitle_ = Url::hostOrText(currentURL_);
+    return false;
 }
 
 void PageState::commit(std::optional<std::string_view> url, std::optional<std::string_view> title) {
@@ -29,15 +31,15 @@ void PageState::commit(std::optional<std::string_view> url, std::optional<std::s
     displayTitle_ = title ? std::string(*title) : Url::hostOrText(currentURL_);
 }
 
-void PageState::finish(std::optional<std::string_view> url, std::optional<std::string_view> title) {
+bool PageState::finish(std::optional<std::string_view> url, std::optional<std::string_view> title) {
     if (url) {
         currentURL_ = *url;
     }
-    displayTitle_ = titleOrAddress(title);
+    return showTitleOrAddress(title);
 }
 
-void PageState::titleChanged(std::optional<std::string_view> title) {
-    displayTitle_ = titleOrAddress(title);
+bool PageState::titleChanged(std::optional<std::string_view> title) {
+    return showTitleOrAddress(title);
 }
 
 std::optional<double> PageState::fit(double viewport, double content) {

@@ -36,10 +36,10 @@ class PageState {
     // even empty; none falls back to the address.
     void commit(std::optional<std::string_view> url, std::optional<std::string_view> title);
     // The page finished loading; the title is trimmed, and an empty one falls
-    // back to the address.
-    void finish(std::optional<std::string_view> url, std::optional<std::string_view> title);
+    // back to the address. Answers whether the page named itself.
+    bool finish(std::optional<std::string_view> url, std::optional<std::string_view> title);
     // The page changed its title (same rule as a finished load).
-    void titleChanged(std::optional<std::string_view> title);
+    bool titleChanged(std::optional<std::string_view> title);
 
     // The measured widths give the zoom to apply, unless the user zoomed by
     // hand or the numbers say nothing; the answer becomes `pageZoom`.
@@ -51,7 +51,9 @@ class PageState {
     bool setIdentity(BrowserIdentityMode mode);
 
   private:
-    std::string titleOrAddress(std::optional<std::string_view> title) const;
+    // Shows the trimmed title, or the address when it is empty; answers
+    // whether the title was used.
+    bool showTitleOrAddress(std::optional<std::string_view> title);
 
     std::string initialURL_;
     std::string currentURL_;

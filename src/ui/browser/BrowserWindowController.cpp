@@ -1,6 +1,5 @@
 #include "browser/BrowserWindowController.h"
 
-#include <cctype>
 #include <chrono>
 
 #include <gdk/gdkkeysyms.h>
@@ -15,7 +14,6 @@
 #include "browser/PagePrompts.h"
 #include "data/AddressResolver.h"
 #include "data/AppDataStore.h"
-#include "data/TextRules.h"
 #include "data/Url.h"
 
 namespace velumo {
@@ -129,17 +127,15 @@ BrowserWindowController::BrowserWindowController(Services services, const std::s
     toolbar_.set_valign(Gtk::ALIGN_START);
     rootView_.add_overlay(toolbar_);
     rootView_.setOnMouseExit([this] { mouseExited(); });
-    setToolbarHeight(WindowGeometry::controlBarHeight(mode_, false));
     toolbar_.setOpacity(opacity_);
     toolbar_.update(page_.displayTitle(), false, false);
     toolbar_.setPinned(alwaysOnTop_);
     toolbar_.setAdvertisementMode(mode_ == BrowserWindowMode::advertisement);
-    toolbar_.updateVisibility();
-    if (toolbarAutoHide_ && mode_ == BrowserWindowMode::window) {
-        setToolbarCollapsed(true);
-    }
+    isToolbarCollapsed_ = toolbarAutoHide_ && mode_ == BrowserWindowMode::window;
+    toolbar_.setCollapsed(isToolbarCollapsed_);
     rootView_.show_all();
-    toolbar_.updateVisibility();
+    // After show_all, which shows the controls of every mode.
+    layOutToolbar();
     panel_.set_title(page_.displayTitle());
 
     // GTK hands a toplevel's opacity to the window system only once it is
@@ -302,29 +298,19 @@ void BrowserWindowController::toggleAdvertisementMode() {
         normalFrame_ = panel_.frame();
         mode_ = BrowserWindowMode::advertisement;
         panel_.setMinimumSize(WindowGeometry::minimumAdvertisementSize);
-        setToolbarHeight(WindowGeometry::controlBarAdvertisementHeight);
-        if (webView_ != nullptr) {
-            gtk_widget_set_margin_top(GTK_WIDGET(webView_),
-                                      static_cast<int>(WindowGeometry::webViewTop(mode_, false)));
-        }
+        // The corner bar never folds; the window's own folded state waits.
         toolbar_.setCollapsed(false);
-        toolbar_.updateVisibility();
         toolbar_.setAdvertisementMode(true);
-        toolbar_.updateVisibility();
+        layOutToolbar();
         positionAdvertisement();
     } else {
         mode_ = BrowserWindowMode::window;
         panel_.setMinimumSize(WindowGeometry::minimumWindowModeSize);
-        setToolbarHeight(WindowGeometry::controlBarHeight(mode_, toolbarAutoHide_));
-        if (webView_ != nullptr) {
-            gtk_widget_set_margin_top(
-                GTK_WIDGET(webView_),
-                static_cast<int>(WindowGeometry::webViewTop(mode_, toolbarAutoHide_)));
-        }
         toolbar_.setAdvertisementMode(false);
-        toolbar_.updateVisibility();
         if (toolbarAutoHide_) {
             setToolbarCollapsed(true);
+        } else {
+            layOutToolbar();
         }
         if (normalFrame_) {
             panel_.setFrame(constrained(*normalFrame_));
@@ -335,15 +321,20 @@ void BrowserWindowController::toggleAdvertisementMode() {
 
 // MARK: Control bar
 
-void BrowserWindowController::setToolbarHeight(double height) {
-    toolbar_.set_size_request(-1, static_cast<int>(height));
+void BrowserWindowController::layOutToolbar() {
+    toolbar_.set_size_request(
+        -1, static_cast<int>(WindowGeometry::controlBarHeight(mode_, toolbar_.collapsed())));
+    toolbar_.updateVisibility();
+    if (webView_ != nullptr) {
+        gtk_widget_set_margin_top(GTK_WIDGET(webView_), static_cast<int>(WindowGeometry::webViewTop(
+                                                            mode_, toolbarAutoHide_)));
+    }
 }
 
 void BrowserWindowController::setToolbarCollapsed(bool collapsed) {
     isToolbarCollapsed_ = collapsed;
-    setToolbarHeight(WindowGeometry::controlBarHeight(mode_, collapsed));
     toolbar_.setCollapsed(collapsed);
-    toolbar_.updateVisibility();
+    layOutToolbar();
 }
 
 void BrowserWindowController::updateToolbar() {
@@ -419,16 +410,13 @@ bool BrowserWindowController::keyPressed(GdkEventKey* event) {
     if ((event->state & GDK_CONTROL_MASK) == 0 || (event->state & others) != 0) {
         return false;
     }
-    const gunichar typed = gdk_keyval_to_unicode(gdk_keyval_to_lower(event->keyval));
-    // The keys are those the more-menu shows, in either mode.
-    for (const MoreMenuItem& item : moreMenuItems({.mode = BrowserWindowMode::advertisement})) {
-        if (item.keyHint.size() == 6 && item.keyHint.starts_with("Ctrl+") &&
-            typed == static_cast<gunichar>(std::tolower(item.keyHint.back()))) {
-            performMenuAction(item.action);
-            return true;
-        }
+    const auto action =
+        moreMenuActionForKey(gdk_keyval_to_unicode(gdk_keyval_to_lower(event->keyval)));
+    if (!action) {
+        return false;
     }
-    return false;
+    performMenuAction(*action);
+    return true;
 }
 
 // MARK: Toolbar and menu commands
@@ -675,11 +663,10 @@ void BrowserWindowController::createWebViewAndNavigate() {
     g_signal_connect(view, "create", G_CALLBACK(createRequested), this);
     g_signal_connect(view, "web-process-terminated", G_CALLBACK(processTerminated), this);
     g_signal_connect(view, "permission-request", G_CALLBACK(permissionRequested), this);
-    gtk_widget_set_margin_top(
-        view, static_cast<int>(WindowGeometry::webViewTop(mode_, toolbarAutoHide_)));
     // The main child of the overlay lies under the control bar.
     gtk_container_add(GTK_CONTAINER(rootView_.gobj()), view);
     gtk_widget_show(view);
+    layOutToolbar();
     load(page_.initialURL());
 }
 
@@ -696,13 +683,13 @@ void BrowserWindowController::dropWebView() {
 
 void BrowserWindowController::load(const std::string& url) {
     webkit_web_view_load_uri(webView_, url.c_str());
-    const unsigned generation = ++loadGeneration_;
-    awaitingCommit_ = true;
-    MainQueue::asyncAfter(loadTimeout, [weak = Weak(weak_from_this()), generation] {
+    const unsigned progress = ++loadProgress_;
+    MainQueue::asyncAfter(loadTimeout, [weak = Weak(weak_from_this()), progress, url] {
         auto self = weak.lock();
-        if (self && self->webView_ != nullptr && self->loadGeneration_ == generation &&
-            self->awaitingCommit_) {
-            webkit_web_view_stop_loading(self->webView_);
+        if (self && self->webView_ != nullptr && self->loadProgress_ == progress) {
+            // The error page takes the place of the load that never answered.
+            self->showErrorPage(PagePrompts::loadFailedPage(url, LoadFailureReason::timedOut, {}),
+                                url);
         }
     });
 }
@@ -757,64 +744,85 @@ void BrowserWindowController::fitPageToViewport() {
         new Measure{weak_from_this(), webView_});
 }
 
+void BrowserWindowController::showErrorPage(const std::string& html, const std::string& url) {
+    errorPageRequested_ = true;
+    // Under the failed address, so that back, forward and reload treat the
+    // error page as that address.
+    webkit_web_view_load_alternate_html(webView_, html.c_str(), url.c_str(), nullptr);
+}
+
 void BrowserWindowController::loadChanged(WebKitWebView* view, WebKitLoadEvent event,
                                           gpointer self) {
     auto* controller = controllerOf(self);
     switch (event) {
         case WEBKIT_LOAD_STARTED:
-            controller->loadFailed_ = false;
+            controller->loadStarted();
             break;
         case WEBKIT_LOAD_COMMITTED:
-            controller->awaitingCommit_ = false;
-            controller->showingErrorPage_ = controller->errorPagePending_;
-            controller->errorPagePending_ = false;
+            ++controller->loadProgress_;
             controller->page_.commit(optionalText(webkit_web_view_get_uri(view)),
                                      optionalText(webkit_web_view_get_title(view)));
             controller->updateToolbar();
             break;
         case WEBKIT_LOAD_FINISHED:
-            // WebKit also finishes failed loads; only pages that arrived count.
-            if (controller->loadFailed_) {
-                break;
-            }
-            controller->page_.finish(optionalText(webkit_web_view_get_uri(view)),
+            controller->loadFinished(optionalText(webkit_web_view_get_uri(view)),
                                      optionalText(webkit_web_view_get_title(view)));
-            if (controller->showingErrorPage_) {
-                controller->updateToolbar();
-                break;
-            }
-            controller->fitPageToViewport();
-            controller->updateToolbar();
-            controller->recordVisitOnceTitled(
-                !TextRules::trimmed(optionalText(webkit_web_view_get_title(view)).value_or(""))
-                     .empty());
             break;
         case WEBKIT_LOAD_REDIRECTED:
             break;
     }
 }
 
-gboolean BrowserWindowController::loadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError*,
-                                             gpointer self) {
-    controllerOf(self)->loadFailed_ = true;
-    controllerOf(self)->awaitingCommit_ = false;
-    return FALSE;
+void BrowserWindowController::loadStarted() {
+    // A page still waiting for its title is recorded as it was shown before
+    // the next one takes its place.
+    if (visitAwaitingTitle_) {
+        recordVisit();
+    }
+    loading_ = errorPageRequested_ ? Loading::errorPage : Loading::page;
+    errorPageRequested_ = false;
+}
+
+void BrowserWindowController::loadFinished(std::optional<std::string_view> url,
+                                           std::optional<std::string_view> title) {
+    // WebKit also finishes failed loads; only pages that arrived count.
+    if (loading_ == Loading::failed) {
+        return;
+    }
+    const bool named = page_.finish(url, title);
+    fitPageToViewport();
+    updateToolbar();
+    if (loading_ == Loading::page) {
+        recordVisitOnceNamed(named);
+    }
+}
+
+gboolean BrowserWindowController::loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri,
+                                             GError* error, gpointer self) {
+    auto* controller = controllerOf(self);
+    controller->loading_ = Loading::failed;
+    ++controller->loadProgress_;
+    if (const auto reason = LoadFailure::reason({error->domain, error->code})) {
+        const std::string url = uri != nullptr ? uri : controller->page_.currentURL();
+        controller->showErrorPage(PagePrompts::loadFailedPage(url, *reason, error->message), url);
+    }
+    // Handled either way: a cancelled load shows nothing, not even WebKit's own page.
+    return TRUE;
 }
 
 void BrowserWindowController::titleChanged(WebKitWebView* view, GParamSpec*, gpointer self) {
     auto* controller = controllerOf(self);
-    const char* title = webkit_web_view_get_title(view);
-    controller->page_.titleChanged(optionalText(title));
+    const bool named =
+        controller->page_.titleChanged(optionalText(webkit_web_view_get_title(view)));
     controller->updateToolbar();
-    if (controller->visitAwaitingTitle_ &&
-        !TextRules::trimmed(title != nullptr ? title : "").empty()) {
+    if (named && controller->visitAwaitingTitle_) {
         controller->recordVisit();
     }
 }
 
-void BrowserWindowController::recordVisitOnceTitled(bool titled) {
+void BrowserWindowController::recordVisitOnceNamed(bool named) {
     ++finishedLoads_;
-    if (titled) {
+    if (named) {
         recordVisit();
         return;
     }
@@ -843,13 +851,12 @@ gboolean BrowserWindowController::decidePolicy(WebKitWebView*, WebKitPolicyDecis
     }
     WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
         WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-    return controllerOf(self)->navigationAction(
-               action, type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION, decision)
-               ? TRUE
-               : FALSE;
+    controllerOf(self)->navigationAction(
+        action, type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION, decision);
+    return TRUE;
 }
 
-bool BrowserWindowController::navigationAction(WebKitNavigationAction* action, bool targetsFrame,
+void BrowserWindowController::navigationAction(WebKitNavigationAction* action, bool targetsFrame,
                                                WebKitPolicyDecision* decision) {
     WebKitURIRequest* request = webkit_navigation_action_get_request(action);
     const char* uri = request != nullptr ? webkit_uri_request_get_uri(request) : nullptr;
@@ -862,31 +869,18 @@ bool BrowserWindowController::navigationAction(WebKitNavigationAction* action, b
     const auto verdict = NavigationPolicy::decide(facts, [this](const std::string& scheme) {
         return services_.launcher.hasHandlerForScheme(scheme);
     });
-    switch (verdict) {
-        case NavigationDecision::allow:
-            if (decision != nullptr) {
-                webkit_policy_decision_use(decision);
-            }
-            return true;
-        case NavigationDecision::loadInThisView:
-            if (decision != nullptr) {
-                webkit_policy_decision_ignore(decision);
-            }
-            webkit_web_view_load_request(webView_, request);
-            return true;
-        case NavigationDecision::handToDesktop:
-            if (decision != nullptr) {
-                webkit_policy_decision_ignore(decision);
-            }
-            services_.launcher.launch(facts.url);
-            return true;
-        case NavigationDecision::cancel:
-            if (decision != nullptr) {
-                webkit_policy_decision_ignore(decision);
-            }
-            return true;
+    if (decision != nullptr) {
+        if (verdict == NavigationDecision::allow) {
+            webkit_policy_decision_use(decision);
+        } else {
+            webkit_policy_decision_ignore(decision);
+        }
     }
-    return false;
+    if (verdict == NavigationDecision::loadInThisView) {
+        webkit_web_view_load_request(webView_, request);
+    } else if (verdict == NavigationDecision::handToDesktop) {
+        services_.launcher.launch(facts.url);
+    }
 }
 
 GtkWidget* BrowserWindowController::createRequested(WebKitWebView*, WebKitNavigationAction* action,
@@ -897,17 +891,15 @@ GtkWidget* BrowserWindowController::createRequested(WebKitWebView*, WebKitNaviga
     return nullptr;
 }
 
-void BrowserWindowController::processTerminated(WebKitWebView* view,
+void BrowserWindowController::processTerminated(WebKitWebView*,
                                                 WebKitWebProcessTerminationReason reason,
                                                 gpointer self) {
     if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) {
         return;
     }
     auto* controller = controllerOf(self);
-    controller->errorPagePending_ = true;
-    const std::string& url = controller->page_.currentURL();
-    webkit_web_view_load_alternate_html(view, PagePrompts::processEndedPage(url).c_str(),
-                                        url.c_str(), nullptr);
+    const std::string url = controller->page_.currentURL();
+    controller->showErrorPage(PagePrompts::processEndedPage(url), url);
 }
 
 gboolean BrowserWindowController::permissionRequested(WebKitWebView*,

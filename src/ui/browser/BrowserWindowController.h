@@ -108,7 +108,9 @@ class BrowserWindowController final : public FloatingWindow,
     void announce() const;
     void updateToolbar();
     void setOpacity(double value);
-    void setToolbarHeight(double height);
+    // The bar's height and controls and the page's top follow the mode and
+    // whether the bar is folded.
+    void layOutToolbar();
     void setToolbarCollapsed(bool collapsed);
     void toggleAdvertisementMode();
     void positionAdvertisement();
@@ -119,7 +121,11 @@ class BrowserWindowController final : public FloatingWindow,
     void dropWebView();
     void load(const std::string& url);
     void fitPageToViewport();
-    void recordVisitOnceTitled(bool titled);
+    // Loads `html` in place of the page at `url`, which could not be shown.
+    void showErrorPage(const std::string& html, const std::string& url);
+    void loadStarted();
+    void loadFinished(std::optional<std::string_view> url, std::optional<std::string_view> title);
+    void recordVisitOnceNamed(bool named);
     void recordVisit();
     void pauseMedia();
     void windowWillClose();
@@ -151,7 +157,8 @@ class BrowserWindowController final : public FloatingWindow,
     static gboolean permissionRequested(WebKitWebView* view, WebKitPermissionRequest* request,
                                         gpointer self);
 
-    bool navigationAction(WebKitNavigationAction* action, bool targetsFrame,
+    // Decides `decision` (none for a page's request of a new window).
+    void navigationAction(WebKitNavigationAction* action, bool targetsFrame,
                           WebKitPolicyDecision* decision);
     bool askPermission(WebKitPermissionRequest* request);
 
@@ -172,12 +179,15 @@ class BrowserWindowController final : public FloatingWindow,
     bool isToolbarCollapsed_ = false;
     bool toolbarAutoHide_ = false;
 
-    // Loads this controller started wait at most this long for a response.
-    unsigned loadGeneration_ = 0;
-    bool awaitingCommit_ = false;
-    bool loadFailed_ = false;
-    bool errorPagePending_ = false;
-    bool showingErrorPage_ = false;
+    // Counts the loads this controller starts and every commit or failure; a
+    // load's time-out puts an error page in its place only while the count
+    // is still where that load left it, that is, while nothing answered.
+    unsigned loadProgress_ = 0;
+    // What the load under way brings, as far as its end matters: a page is
+    // fitted and recorded, an error page only fitted, a failure neither.
+    enum class Loading { page, errorPage, failed };
+    Loading loading_ = Loading::page;
+    bool errorPageRequested_ = false;
     unsigned finishedLoads_ = 0;
     bool visitAwaitingTitle_ = false;
 
