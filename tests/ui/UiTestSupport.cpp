@@ -76,6 +76,13 @@ void click(int x, int y) {
     releaseButton();
 }
 
+void tapKey(unsigned keysym) {
+    const KeyCode code = XKeysymToKeycode(xDisplay(), keysym);
+    XTestFakeKeyEvent(xDisplay(), code, True, CurrentTime);
+    XTestFakeKeyEvent(xDisplay(), code, False, CurrentTime);
+    flushInput();
+}
+
 std::vector<std::string> windowProperty(Gtk::Window& window, const char* name) {
     Atom type = None;
     int format = 0;

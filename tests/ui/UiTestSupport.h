@@ -32,6 +32,8 @@ void movePointer(int x, int y);
 void pressButton();
 void releaseButton();
 void click(int x, int y);
+// Presses and releases the key of an X keysym, such as XK_Escape.
+void tapKey(unsigned keysym);
 
 // The items of a 32-bit X property of the window as text: atoms by name
 // (as in _NET_WM_STATE), numbers in decimal.
