@@ -147,7 +147,7 @@ class BrowserWindowController final : public FloatingWindow,
     static void loadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
     static gboolean loadFailed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri,
                                GError* error, gpointer self);
-    static void titleChanged(WebKitWebView* view, GParamSpec* spec, gpointer self);
+    static void titleChanged(WebKitWebView* view, GParamSpec* property, gpointer self);
     static gboolean decidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
                                  WebKitPolicyDecisionType type, gpointer self);
     static GtkWidget* createRequested(WebKitWebView* view, WebKitNavigationAction* action,

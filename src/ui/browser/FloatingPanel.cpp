@@ -10,14 +10,14 @@ namespace {
 constexpr int edgeThickness = 5;
 constexpr int cornerLength = 14;
 
-struct EdgeSpec {
+struct EdgeHandle {
     Gdk::WindowEdge edge;
     Gtk::Align halign;
     Gtk::Align valign;
     const char* cursor;
 };
 
-constexpr std::array<EdgeSpec, 8> edgeSpecs{{
+constexpr std::array<EdgeHandle, 8> edgeHandles{{
     {Gdk::WINDOW_EDGE_NORTH, Gtk::ALIGN_FILL, Gtk::ALIGN_START, "n-resize"},
     {Gdk::WINDOW_EDGE_SOUTH, Gtk::ALIGN_FILL, Gtk::ALIGN_END, "s-resize"},
     {Gdk::WINDOW_EDGE_WEST, Gtk::ALIGN_START, Gtk::ALIGN_FILL, "w-resize"},
@@ -39,12 +39,12 @@ bool isCorner(Gdk::WindowEdge edge) {
 // the pointer presses over the page's edge.
 class FloatingPanel::ResizeEdge : public Gtk::DrawingArea {
   public:
-    ResizeEdge(FloatingPanel& panel, const EdgeSpec& spec) : panel_(panel), spec_(spec) {
-        set_halign(spec.halign);
-        set_valign(spec.valign);
-        const bool corner = isCorner(spec.edge);
+    ResizeEdge(FloatingPanel& panel, const EdgeHandle& handle) : panel_(panel), handle_(handle) {
+        set_halign(handle.halign);
+        set_valign(handle.valign);
+        const bool corner = isCorner(handle.edge);
         const bool horizontal =
-            spec.edge == Gdk::WINDOW_EDGE_NORTH || spec.edge == Gdk::WINDOW_EDGE_SOUTH;
+            handle.edge == Gdk::WINDOW_EDGE_NORTH || handle.edge == Gdk::WINDOW_EDGE_SOUTH;
         set_size_request(corner ? cornerLength : (horizontal ? -1 : edgeThickness),
                          corner ? cornerLength : (horizontal ? edgeThickness : -1));
         add_events(Gdk::BUTTON_PRESS_MASK);
@@ -53,7 +53,7 @@ class FloatingPanel::ResizeEdge : public Gtk::DrawingArea {
   protected:
     void on_realize() override {
         Gtk::DrawingArea::on_realize();
-        get_window()->set_cursor(Gdk::Cursor::create(get_display(), spec_.cursor));
+        get_window()->set_cursor(Gdk::Cursor::create(get_display(), handle_.cursor));
     }
 
     bool on_draw(const Cairo::RefPtr<Cairo::Context>&) override { return false; }
@@ -63,7 +63,7 @@ class FloatingPanel::ResizeEdge : public Gtk::DrawingArea {
             return false;
         }
         panel_.liveResize_ = true;
-        panel_.begin_resize_drag(spec_.edge, static_cast<int>(event->button),
+        panel_.begin_resize_drag(handle_.edge, static_cast<int>(event->button),
                                  static_cast<int>(event->x_root), static_cast<int>(event->y_root),
                                  event->time);
         return true;
@@ -71,7 +71,7 @@ class FloatingPanel::ResizeEdge : public Gtk::DrawingArea {
 
   private:
     FloatingPanel& panel_;
-    EdgeSpec spec_;
+    EdgeHandle handle_;
 };
 
 FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
@@ -83,8 +83,8 @@ FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
     add_events(Gdk::POINTER_MOTION_MASK | Gdk::ENTER_NOTIFY_MASK | Gdk::LEAVE_NOTIFY_MASK);
     group_->add_window(*this);
     add(layers_);
-    for (std::size_t i = 0; i < edgeSpecs.size(); ++i) {
-        edges_[i] = std::make_unique<ResizeEdge>(*this, edgeSpecs[i]);
+    for (std::size_t i = 0; i < edgeHandles.size(); ++i) {
+        edges_[i] = std::make_unique<ResizeEdge>(*this, edgeHandles[i]);
         layers_.add_overlay(*edges_[i]);
     }
     layers_.show_all();
