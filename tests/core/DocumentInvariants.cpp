@@ -23,6 +23,9 @@ class Checker {
     }
     void address(const std::string& url) {
         require(AppDataSanitizer::webURL(url) == url, "unsanitized address " + url);
+        // Also through uriparser, which plain addresses skip when they are read.
+        const auto parts = Url::parse(url);
+        require(parts && Url::assemble(*parts) == url, "address does not read back " + url);
     }
     void text(const std::string& text, std::size_t maximum) {
         require(AppDataSanitizer::text(text, maximum) == text, "bad text " + text);

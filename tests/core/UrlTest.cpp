@@ -128,6 +128,41 @@ TEST(Url, HostsIconsWebAddressesAndQueryValues) {
               "a%20b%26c%3Dd%23e%2Bf%2F%3F%25%E4%B8%AD-._~");
 }
 
+class WebAddressReading : public testing::TestWithParam<std::string_view> {};
+
+// Plain addresses skip uriparser; whatever the route, the reading must be the
+// one uriparser gives, and the icon address the one its parts give.
+TEST_P(WebAddressReading, AgreesWithTheFullParser) {
+    const auto text = GetParam();
+    const auto parts = Url::parse(text);
+    const auto address = Url::webAddress(text);
+    if (!parts || !Url::isWebScheme(parts->scheme)) {
+        EXPECT_EQ(address, std::nullopt) << text;
+        return;
+    }
+    ASSERT_TRUE(address) << text;
+    EXPECT_EQ(address->text, Url::assemble(*parts)) << text;
+    EXPECT_EQ(address->hasHost, parts->host && !parts->host->empty()) << text;
+    const auto icon = Url::faviconURL(*address);
+    EXPECT_EQ(icon, Url::faviconURL(text)) << text;
+    EXPECT_TRUE(Url::isFaviconURL(icon, *address)) << text;
+    EXPECT_FALSE(Url::isFaviconURL(icon + "x", *address)) << text;
+    EXPECT_EQ(Url::webAddressFrom(std::string(text)), address) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WebAddressReading,
+    testing::Values("https://www.example.com/zh-cn/index.html?from=velumo", "HTTP://A.B",
+                    "https://a.com?q", "https://a.com#f", "http://a-b..c./", "http://1.2.3.4:0/",
+                    "http://999.1.1.1/", "http://h:65535", "http://h:65536/", "http://h:00080/",
+                    "http://h:/", "http://h:8a/", "https://a.com/p?x=/?y#z?/",
+                    "https://a.com/p#a#b", "https://a.com/%41%zz", "https://a.com/%4",
+                    "https://a.com/%", "https://a.com/a b", "https://a.com/北京",
+                    "https://a.com/:@!$&'()*+,;=~", "https://a.com/[x]", R"(https://a.com\x)",
+                    "https://u:p@a.com:1/", "https://@a.com", "http://[::1]/x", "http://例子.测试",
+                    "https://", "https:///p", "http:/p", "https:a.com", "ftp://a.com/",
+                    "https:://a.com", "https//a.com"));
+
 TEST(Url, HugeInputsFinish) {
     std::string manySegments = "http://example.com";
     std::string longHost = "http://";

@@ -1,11 +1,14 @@
 #include "data/AppDataSanitizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <limits>
 #include <numeric>
 #include <tuple>
-#include <unordered_set>
+#include <unordered_map>
 
 #include <nlohmann/json.hpp>
 
@@ -27,13 +30,21 @@ constexpr std::size_t maximumHistoryEntries = 50;
 constexpr double minimumOpacity = 0.1;
 constexpr double maximumOpacity = 1.0;
 
+// For valid UTF-8 only. A character takes at least one byte, so text of no
+// more bytes than the limit needs no count.
+bool fitsCharacterLimit(std::string_view text, std::size_t maximum) {
+    if (text.size() <= maximum) {
+        return true;
+    }
+    const auto count = TextRules::characterCount(text);
+    return count && *count <= maximum;
+}
+
 // Trimmed, non-empty, at most `maximum` characters, no control characters.
 bool isAcceptableText(std::string_view trimmed, std::size_t maximum) {
-    if (trimmed.empty() || TextRules::containsControlCharacter(trimmed)) {
-        return false;
-    }
-    const auto count = TextRules::characterCount(trimmed);
-    return count && *count <= maximum;
+    // The control check also refuses text that is not valid UTF-8.
+    return !trimmed.empty() && !TextRules::containsControlCharacter(trimmed) &&
+           fitsCharacterLimit(trimmed, maximum);
 }
 
 // text() for a string the caller gives up: kept without a copy when there is
@@ -49,6 +60,100 @@ std::optional<std::string> takenText(std::string& value, std::size_t maximum) {
     return std::string(trimmed);
 }
 
+// The address check on text already trimmed; `read` parses it.
+template <typename Read>
+std::optional<WebAddress> checkedWebAddress(std::string_view trimmed, Read read) {
+    if (trimmed.empty() || trimmed.size() > maximumURLBytes ||
+        TextRules::containsControlCharacter(trimmed)) {
+        return std::nullopt;
+    }
+    auto address = read();
+    // Escaping can make the stored form longer than what was typed; it must
+    // meet the limit too, or the address would not survive the next read.
+    if (!address || !address->hasHost || address->text.size() > maximumURLBytes) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+// webURL() for a string the caller gives up, with what the icon address needs.
+std::optional<WebAddress> takenWebAddress(std::string& value) {
+    const auto trimmed = TextRules::trimmed(value);
+    return checkedWebAddress(trimmed, [&value, trimmed] {
+        return trimmed.size() == value.size() ? Url::webAddressFrom(std::move(value))
+                                              : Url::webAddress(trimmed);
+    });
+}
+
+// The file's icon address when it passes the address check, else the one
+// derived from the page's address.
+std::string iconAddress(std::optional<std::string>& stored, const WebAddress& page) {
+    if (!stored) {
+        return Url::faviconURL(page);
+    }
+    // Files mostly hold the derived address itself. The result is then that
+    // address whether it passes the check or not, so it needs no parsing.
+    if (Url::isFaviconURL(*stored, page)) {
+        return std::move(*stored);
+    }
+    auto checked = takenWebAddress(*stored);
+    return checked ? std::move(checked->text) : Url::faviconURL(page);
+}
+
+// Texts seen so far, as views of strings that stay in place while the set
+// lives. One flat table with open addressing: a check costs about one cache
+// line, where a node-based set costs an allocation per text and a pointer
+// chase per check.
+class TextSet {
+  public:
+    // Holds at most `capacity` texts.
+    explicit TextSet(std::size_t capacity)
+        : mask_(std::bit_ceil(2 * capacity + 1) - 1), slots_(mask_ + 1) {
+        texts_.reserve(capacity);
+    }
+
+    bool contains(std::string_view text) const { return slots_[slotOf(text).index].tag != 0; }
+
+    // False when the text was there already.
+    bool insert(std::string_view text) {
+        const auto [index, tag] = slotOf(text);
+        auto& slot = slots_[index];
+        if (slot.tag != 0) {
+            return false;
+        }
+        slot = {tag, static_cast<std::uint32_t>(texts_.size())};
+        texts_.push_back(text);
+        return true;
+    }
+
+  private:
+    struct Slot {
+        std::uint32_t tag = 0;  // high bits of the text's hash, never 0; 0 marks a free slot
+        std::uint32_t text = 0;
+    };
+    struct Probe {
+        std::size_t index;
+        std::uint32_t tag;
+    };
+
+    // The slot that holds the text, or the free slot where it would go. The
+    // table is always less than half full, so there is one.
+    Probe slotOf(std::string_view text) const {
+        const auto hash = std::hash<std::string_view>{}(text);
+        const auto tag = static_cast<std::uint32_t>(hash >> 32U) | 1U;
+        for (auto index = hash & mask_;; index = (index + 1) & mask_) {
+            const auto& slot = slots_[index];
+            if (slot.tag == 0 || (slot.tag == tag && texts_[slot.text] == text)) {
+                return {index, tag};
+            }
+        }
+    }
+
+    std::size_t mask_;
+    std::vector<Slot> slots_;
+    std::vector<std::string_view> texts_;
+};
+
 std::uint32_t saturatedPosition(std::size_t rank) {
     return static_cast<std::uint32_t>(
         std::min<std::size_t>(rank, std::numeric_limits<std::uint32_t>::max()));
@@ -56,13 +161,13 @@ std::uint32_t saturatedPosition(std::size_t rank) {
 
 std::vector<BookmarkCategory> sanitizedCategories(std::vector<DiskCategory>& records) {
     std::vector<BookmarkCategory> kept;
-    std::unordered_set<std::string_view> ids(records.size());
+    TextSet ids(records.size());
     for (auto& record : records) {
         if (!AppDataSanitizer::validID(record.id) || record.createdAt == 0) {
             continue;
         }
         auto title = takenText(record.title, maximumCategoryTitleCharacters);
-        if (!title || !ids.insert(record.id).second) {
+        if (!title || !ids.insert(record.id)) {
             continue;
         }
         kept.push_back({record.id, std::move(*title), record.position, record.createdAt});
@@ -84,7 +189,7 @@ std::vector<BookmarkCategory> sanitizedCategories(std::vector<DiskCategory>& rec
 
 std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
                                          const std::vector<BookmarkCategory>& categories) {
-    std::unordered_set<std::string_view> categoryIDs(categories.size());
+    TextSet categoryIDs(categories.size());
     for (const auto& category : categories) {
         categoryIDs.insert(category.id);
     }
@@ -92,43 +197,37 @@ std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
     // The sets view strings of the records or of the kept bookmarks, which
     // stay in place: the vector never grows beyond this reservation.
     kept.reserve(records.size());
-    std::unordered_set<std::string_view> takenIDs(records.size());
-    std::unordered_set<std::string_view> addresses(records.size());
+    TextSet takenIDs(records.size());
+    TextSet addresses(records.size());
     for (auto& record : records) {
         if (!AppDataSanitizer::validID(record.id) || record.createdAt == 0) {
             continue;
         }
-        auto url = AppDataSanitizer::webURL(record.url);
-        if (!url) {
+        auto address = takenWebAddress(record.url);
+        if (!address) {
             continue;
         }
         auto title = takenText(record.title, maximumTitleCharacters);
         if (!title || takenIDs.contains(record.id)) {
             continue;
         }
-        if (addresses.contains(*url)) {
+        if (addresses.contains(address->text)) {
             // Its id stays taken all the same.
             takenIDs.insert(record.id);
             continue;
         }
-        Bookmark bookmark;
+        auto& bookmark = kept.emplace_back();
         bookmark.id = std::move(record.id);
-        bookmark.url = std::move(*url);
         bookmark.title = std::move(*title);
         bookmark.createdAt = record.createdAt;
         bookmark.position = record.position;
         if (record.categoryId && categoryIDs.contains(*record.categoryId)) {
             bookmark.categoryID = std::move(record.categoryId);
         }
-        if (record.faviconUrl) {
-            bookmark.faviconURL = AppDataSanitizer::webURL(*record.faviconUrl);
-        }
-        if (!bookmark.faviconURL) {
-            bookmark.faviconURL = Url::faviconURL(bookmark.url);
-        }
-        kept.push_back(std::move(bookmark));
-        takenIDs.insert(kept.back().id);
-        addresses.insert(kept.back().url);
+        bookmark.faviconURL = iconAddress(record.faviconUrl, *address);
+        bookmark.url = std::move(address->text);
+        takenIDs.insert(bookmark.id);
+        addresses.insert(bookmark.url);
     }
     AppDataSanitizer::normalizeBookmarkPositions(kept);
     return kept;
@@ -136,7 +235,8 @@ std::vector<Bookmark> sanitizedBookmarks(std::vector<DiskBookmark>& records,
 
 std::vector<HistoryEntry> sanitizedHistory(std::vector<DiskHistory>& records) {
     std::vector<HistoryEntry> kept;
-    std::unordered_set<std::string_view> ids;
+    // Every id added keeps an entry.
+    TextSet ids(std::min(records.size(), maximumHistoryEntries));
     for (auto& record : records) {
         if (kept.size() == maximumHistoryEntries) {
             break;
@@ -144,15 +244,15 @@ std::vector<HistoryEntry> sanitizedHistory(std::vector<DiskHistory>& records) {
         if (!AppDataSanitizer::validID(record.id) || record.visitedAt == 0) {
             continue;
         }
-        auto url = AppDataSanitizer::webURL(record.url);
-        if (!url) {
+        auto address = takenWebAddress(record.url);
+        if (!address) {
             continue;
         }
         auto title = takenText(record.title, maximumTitleCharacters);
-        if (!title || !ids.insert(record.id).second) {
+        if (!title || !ids.insert(record.id)) {
             continue;
         }
-        kept.push_back({record.id, std::move(*url), std::move(*title), record.visitedAt});
+        kept.push_back({record.id, std::move(address->text), std::move(*title), record.visitedAt});
     }
     return kept;
 }
@@ -289,14 +389,8 @@ std::expected<std::string, std::string> AppDataSanitizer::encode(const AppDataSn
 
 std::optional<std::string> AppDataSanitizer::webURL(std::string_view text) {
     const auto trimmed = TextRules::trimmed(text);
-    if (trimmed.empty() || trimmed.size() > maximumURLBytes ||
-        TextRules::containsControlCharacter(trimmed)) {
-        return std::nullopt;
-    }
-    auto address = Url::webAddress(trimmed);
-    // Escaping can make the stored form longer than what was typed; it must
-    // meet the limit too, or the address would not survive the next read.
-    if (!address || !address->hasHost || address->text.size() > maximumURLBytes) {
+    auto address = checkedWebAddress(trimmed, [trimmed] { return Url::webAddress(trimmed); });
+    if (!address) {
         return std::nullopt;
     }
     return std::move(address->text);
@@ -311,30 +405,39 @@ std::optional<std::string> AppDataSanitizer::text(std::string_view text, std::si
 }
 
 bool AppDataSanitizer::validID(std::string_view text) {
-    if (text.empty() || !TextRules::isIdentifierText(text)) {
-        return false;
-    }
-    const auto count = TextRules::characterCount(text);
-    return count && *count <= maximumIDCharacters;
+    return !text.empty() && TextRules::isIdentifierText(text) &&
+           fitsCharacterLimit(text, maximumIDCharacters);
 }
 
 void AppDataSanitizer::normalizeBookmarkPositions(std::vector<Bookmark>& bookmarks) {
-    std::vector<std::size_t> order(bookmarks.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
+    // Sorted on numbers rather than category texts: each category becomes a
+    // group number, 0 standing for no category.
+    struct Key {
+        std::size_t group;
+        std::uint32_t position;
+        std::size_t index;
+    };
+    std::unordered_map<std::string_view, std::size_t> groups;
+    std::vector<Key> keys;
+    keys.reserve(bookmarks.size());
+    for (std::size_t index = 0; index < bookmarks.size(); ++index) {
+        const auto& bookmark = bookmarks[index];
+        std::size_t group = 0;
+        if (bookmark.categoryID) {
+            group = groups.try_emplace(*bookmark.categoryID, groups.size() + 1).first->second;
+        }
+        keys.push_back({group, bookmark.position, index});
+    }
     // Ordered by group, then position, then place in the list.
-    std::ranges::sort(order, [&bookmarks](std::size_t a, std::size_t b) {
-        return std::tie(bookmarks[a].categoryID, bookmarks[a].position, a) <
-               std::tie(bookmarks[b].categoryID, bookmarks[b].position, b);
+    std::ranges::sort(keys, [](const Key& a, const Key& b) {
+        return std::tie(a.group, a.position, a.index) < std::tie(b.group, b.position, b.index);
     });
     std::size_t rank = 0;
-    const std::optional<std::string>* group = nullptr;
-    for (const auto index : order) {
-        auto& bookmark = bookmarks[index];
-        if (group == nullptr || *group != bookmark.categoryID) {
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if (k > 0 && keys[k].group != keys[k - 1].group) {
             rank = 0;
         }
-        group = &bookmark.categoryID;
-        bookmark.position = saturatedPosition(rank++);
+        bookmarks[keys[k].index].position = saturatedPosition(rank++);
     }
 }
 

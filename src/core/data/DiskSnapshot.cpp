@@ -144,14 +144,17 @@ class Reader {
         });
     }
 
+    // The value is the lexer's own buffer: copying it keeps the buffer's
+    // capacity for the next string, where moving it out would make the lexer
+    // grow a new one character by character.
     bool string(string_t& value) {
         return scalar(Overloaded{
             [&value](std::string* field) {
-                *field = std::move(value);
+                *field = value;
                 return true;
             },
             [&value](std::optional<std::string>* field) {
-                *field = std::move(value);
+                *field = value;
                 return true;
             },
             [&value](std::optional<SearchEngine>* field) {

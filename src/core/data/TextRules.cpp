@@ -1,5 +1,6 @@
 #include "data/TextRules.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include <utf8proc.h>
@@ -14,6 +15,24 @@ bool isAscii(std::string_view text) {
         }
     }
     return true;
+}
+
+// The text from the first byte that `accepts` does not take: the run before it
+// is mostly all of the text, and ASCII that needs no Unicode lookup.
+template <typename Accepts>
+std::string_view afterLeadingRun(std::string_view text, Accepts accepts) {
+    const auto end = std::ranges::find_if_not(
+        text, [accepts](char c) { return accepts(static_cast<unsigned char>(c)); });
+    return {end, text.end()};
+}
+
+bool isPrintableAscii(unsigned char byte) {
+    return byte >= 0x20 && byte < 0x7F;
+}
+
+bool isAsciiIdentifierByte(unsigned char byte) {
+    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+           (byte >= '0' && byte <= '9') || byte == '_' || byte == '-';
 }
 
 // Decodes scalars one by one; stops for good at the first invalid sequence.
@@ -154,19 +173,9 @@ std::string_view TextRules::trimmed(std::string_view text) {
 }
 
 bool TextRules::containsControlCharacter(std::string_view text) {
-    // ASCII bytes are checked directly; Unicode lookups start at the first
-    // byte beyond ASCII.
-    std::size_t asciiEnd = 0;
-    for (; asciiEnd < text.size(); ++asciiEnd) {
-        const auto byte = static_cast<unsigned char>(text[asciiEnd]);
-        if (byte >= 0x80) {
-            break;
-        }
-        if (byte < 0x20 || byte == 0x7F) {
-            return true;
-        }
-    }
-    ScalarReader reader(text.substr(asciiEnd));
+    // Whatever follows the printable ASCII is looked up scalar by scalar; an
+    // ASCII byte among it is a control character or a lookup gives its category.
+    ScalarReader reader(afterLeadingRun(text, isPrintableAscii));
     while (const auto scalar = reader.next()) {
         if (isControl(*scalar)) {
             return true;
@@ -212,17 +221,7 @@ std::string_view TextRules::leadingCharacters(std::string_view text, std::size_t
 }
 
 bool TextRules::isIdentifierText(std::string_view text) {
-    if (isAscii(text)) {
-        for (const char c : text) {
-            const bool alphanumeric =
-                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-            if (!alphanumeric && c != '_' && c != '-') {
-                return false;
-            }
-        }
-        return true;
-    }
-    ScalarReader reader(text);
+    ScalarReader reader(afterLeadingRun(text, isAsciiIdentifierByte));
     while (const auto scalar = reader.next()) {
         if (!isIdentifierScalar(*scalar)) {
             return false;

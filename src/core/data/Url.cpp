@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <memory>
 
 #include <glib.h>
@@ -22,8 +23,9 @@ namespace {
 constexpr std::array<char, 16> hexDigits{'0', '1', '2', '3', '4', '5', '6', '7',
                                          '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
 constexpr unsigned largestPort = 65535;
+constexpr std::string_view faviconPath = "/favicon.ico";
 
-bool isAlphaNumeric(char c) {
+constexpr bool isAlphaNumeric(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
@@ -31,19 +33,19 @@ bool isHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-bool isUnreserved(char c) {
+constexpr bool isUnreserved(char c) {
     return isAlphaNumeric(c) || c == '-' || c == '.' || c == '_' || c == '~';
 }
 
-bool isSubDelimiter(char c) {
+constexpr bool isSubDelimiter(char c) {
     constexpr std::string_view subDelimiters = "!$&'()*+,;=";
     return subDelimiters.find(c) != std::string_view::npos;
 }
 
-enum class Component { userInfo, path, query, fragment };
+enum class Component : unsigned { userInfo, path, query, fragment };
 
 // The characters RFC 3986 lets stand unescaped in a component.
-bool isAllowed(char c, Component component) {
+constexpr bool allows(Component component, char c) {
     if (isUnreserved(c) || isSubDelimiter(c) || c == ':') {
         return true;
     }
@@ -57,6 +59,26 @@ bool isAllowed(char c, Component component) {
             return c == '@' || c == '/' || c == '?';
     }
     return false;
+}
+
+// allows() as a table, one bit per component: every character of every
+// address read is looked up.
+constexpr auto allowedComponents = [] {
+    std::array<std::uint8_t, 256> bits{};
+    for (unsigned byte = 0; byte < bits.size(); ++byte) {
+        for (const auto component :
+             {Component::userInfo, Component::path, Component::query, Component::fragment}) {
+            if (allows(component, static_cast<char>(byte))) {
+                bits[byte] |= 1U << static_cast<unsigned>(component);
+            }
+        }
+    }
+    return bits;
+}();
+
+bool isAllowed(char c, Component component) {
+    return ((allowedComponents[static_cast<unsigned char>(c)] >> static_cast<unsigned>(component)) &
+            1U) != 0;
 }
 
 void appendPercentEncoded(std::string& out, unsigned char byte) {
@@ -236,6 +258,86 @@ class ParsedUri {
     bool parsed_ = false;
 };
 
+// The end of "scheme://host[:port]" when the text is an http or https address
+// that is plain RFC 3986 as it stands and whose host is a name of letters,
+// digits, "-" and ".": the form of nearly every stored address. Such text is
+// what uriparser would accept unchanged, with that host, so it needs no
+// parse. None for any other text, which then goes to uriparser.
+std::optional<std::size_t> plainWebOrigin(std::string_view text) {
+    const auto schemeEnd = text.find("://");
+    if (schemeEnd == std::string_view::npos || !Url::isWebScheme(text.substr(0, schemeEnd))) {
+        return std::nullopt;
+    }
+    const auto hostStart = schemeEnd + 3;
+    auto end = hostStart;
+    while (end < text.size() &&
+           (isAlphaNumeric(text[end]) || text[end] == '-' || text[end] == '.')) {
+        ++end;
+    }
+    if (end == hostStart) {
+        return std::nullopt;
+    }
+    if (end < text.size() && text[end] == ':') {
+        const auto portStart = end + 1;
+        end = portStart;
+        while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
+            ++end;
+        }
+        if (end == portStart || !isPortInRange(text.substr(portStart, end - portStart))) {
+            return std::nullopt;
+        }
+    }
+    if (end < text.size() && text[end] != '/' && text[end] != '?' && text[end] != '#') {
+        return std::nullopt;
+    }
+    auto component = Component::path;
+    for (auto i = end; i < text.size(); ++i) {
+        const char c = text[i];
+        if (isAllowed(c, component)) {
+            continue;
+        }
+        if (c == '?' && component == Component::path) {
+            component = Component::query;
+        } else if (c == '#' && component != Component::fragment) {
+            component = Component::fragment;
+        } else if (c == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) &&
+                   isHexDigit(text[i + 2])) {
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return end;
+}
+
+// An http or https address; `takeText(read)` gives the address's text from
+// the text read, which is exactly what assembling its parts gives.
+template <typename TakeText>
+std::optional<WebAddress> readWebAddress(std::string_view text, TakeText takeText) {
+    if (const auto origin = plainWebOrigin(text)) {
+        return WebAddress{takeText(text), true, *origin};
+    }
+    const ParsedUri parsed(text, ParsedUri::Mode::addressBar);
+    if (!parsed.valid() || !Url::isWebScheme(textOf(parsed.uri().scheme))) {
+        return std::nullopt;
+    }
+    const auto& host = parsed.uri().hostText;
+    WebAddress address;
+    address.hasHost = host.first != nullptr && host.first != host.afterLast;
+    const auto parsedText = parsed.text();
+    address.originLength = textOf(parsed.uri().scheme).size() + 1;
+    if (host.first != nullptr) {
+        // After "//", the authority runs up to path, query or fragment: none
+        // of "/?#" can stand inside it in RFC 3986 text.
+        const auto end =
+            std::find_if(parsedText.begin() + static_cast<std::ptrdiff_t>(address.originLength + 2),
+                         parsedText.end(), [](char c) { return c == '/' || c == '?' || c == '#'; });
+        address.originLength = static_cast<std::size_t>(end - parsedText.begin());
+    }
+    address.text = takeText(parsedText);
+    return address;
+}
+
 UrlParts partsOf(const UriUriA& uri) {
     UrlParts parts;
     parts.scheme = std::string(textOf(uri.scheme));
@@ -298,14 +400,13 @@ std::optional<UrlParts> Url::parse(std::string_view text) {
 }
 
 std::optional<WebAddress> Url::webAddress(std::string_view text) {
-    const ParsedUri parsed(text, ParsedUri::Mode::addressBar);
-    if (!parsed.valid() || !isWebScheme(textOf(parsed.uri().scheme))) {
-        return std::nullopt;
-    }
-    const auto& host = parsed.uri().hostText;
-    // The parsed text is exactly what assembling its parts gives.
-    return WebAddress{std::string(parsed.text()),
-                      host.first != nullptr && host.first != host.afterLast};
+    return readWebAddress(text, [](std::string_view read) { return std::string(read); });
+}
+
+std::optional<WebAddress> Url::webAddressFrom(std::string&& text) {
+    return readWebAddress(text, [&text](std::string_view read) {
+        return read.data() == text.data() ? std::move(text) : std::string(read);
+    });
 }
 
 std::optional<std::string> Url::assemble(const UrlParts& parts) {
@@ -342,10 +443,20 @@ std::optional<std::string> Url::faviconURL(std::string_view url) {
     if (!parts) {
         return std::nullopt;
     }
-    parts->path = "/favicon.ico";
+    parts->path = faviconPath;
     parts->query.reset();
     parts->fragment.reset();
     return assemble(*parts);
+}
+
+std::string Url::faviconURL(const WebAddress& address) {
+    return address.text.substr(0, address.originLength) + std::string(faviconPath);
+}
+
+bool Url::isFaviconURL(std::string_view text, const WebAddress& address) {
+    const auto origin = std::string_view(address.text).substr(0, address.originLength);
+    return text.size() == origin.size() + faviconPath.size() && text.starts_with(origin) &&
+           text.ends_with(faviconPath);
 }
 
 std::string Url::hostOrText(std::string_view url) {

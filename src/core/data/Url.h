@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ struct UrlParts {
 struct WebAddress {
     std::string text;
     bool hasHost = false;  // a host that is not empty
+    // The length of "scheme://authority" at the start of the text ("scheme:"
+    // when there is no authority): what the site's icon address keeps.
+    std::size_t originLength = 0;
 
     bool operator==(const WebAddress&) const = default;
 };
@@ -41,6 +45,10 @@ std::optional<UrlParts> parse(std::string_view text);
 // gives for it, in one pass.
 std::optional<WebAddress> webAddress(std::string_view text);
 
+// The same for text the caller gives up: when reading changes nothing, the
+// text itself becomes the address's text, without a copy.
+std::optional<WebAddress> webAddressFrom(std::string&& text);
+
 // True for "http" and "https" in any case.
 bool isWebScheme(std::string_view scheme);
 
@@ -53,6 +61,13 @@ std::optional<std::string> host(std::string_view url);
 // The site's icon: the address with path "/favicon.ico" and without query and
 // fragment; none when the text does not parse.
 std::optional<std::string> faviconURL(std::string_view url);
+
+// The icon address of an address webAddress() gave, without parsing again:
+// the same text faviconURL(address.text) gives.
+std::string faviconURL(const WebAddress& address);
+
+// Whether the text is that icon address, without building it.
+bool isFaviconURL(std::string_view text, const WebAddress& address);
 
 // The text shown for a page without a title: the host, else the whole address.
 std::string hostOrText(std::string_view url);
