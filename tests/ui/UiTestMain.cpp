@@ -2,6 +2,7 @@
 // GLib, GTK or GDK warning or critical into a failure of the test that caused
 // it, so a run that "passes" while GTK complains is impossible.
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,24 +13,19 @@
 
 namespace {
 
-std::string fieldText(const GLogField& field) {
-    const auto* text = static_cast<const char*>(field.value);
-    return field.length < 0 ? std::string(text)
-                            : std::string(text, static_cast<std::size_t>(field.length));
-}
-
 GLogWriterOutput failOnComplaints(GLogLevelFlags level, const GLogField* fields, gsize count,
                                   gpointer) {
     const bool critical = (level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL)) != 0;
     const bool warning = (level & G_LOG_LEVEL_WARNING) != 0;
     std::string domain;
     std::string message;
-    for (gsize i = 0; i < count; ++i) {
-        const std::string_view key = fields[i].key;
-        if (key == "GLIB_DOMAIN") {
-            domain = fieldText(fields[i]);
-        } else if (key == "MESSAGE") {
-            message = fieldText(fields[i]);
+    for (const GLogField& field : std::span(fields, count)) {
+        const std::string_view key = field.key;
+        if (key == "GLIB_DOMAIN" || key == "MESSAGE") {
+            const auto* text = static_cast<const char*>(field.value);
+            (key == "MESSAGE" ? message : domain) =
+                field.length < 0 ? std::string(text)
+                                 : std::string(text, static_cast<std::size_t>(field.length));
         }
     }
     // WebKit's and GStreamer's warnings describe the page or the machine
