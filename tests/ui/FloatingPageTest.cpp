@@ -130,8 +130,7 @@ TEST_F(FloatingPage, OtherApplicationsOpenOnlyFromAClickAndLocalFilesNeverLeave)
 }
 
 TEST_F(FloatingPage, HidingPausesMediaInThePageAndInFramesOfOtherSites) {
-    const std::string wave = toneWave();
-    server_.handle("/tone.wav", [&] { return TestWebServer::Response{"audio/wav", wave}; });
+    server_.page("/tone.wav", toneWave(), "audio/wav");
     // With sound and started by a click: WebKit itself pauses muted media when
     // the page hides, which would hide a fault here. The frame comes from
     // another origin (localhost against 127.0.0.1) and reports its state.
@@ -166,7 +165,7 @@ TEST_F(FloatingPage, HidingPausesMediaInThePageAndInFramesOfOtherSites) {
 
 TEST_F(FloatingPage, PagesThatCannotBeShownGetAnErrorPageThatLoadsThemAgain) {
     server_.page("/", "<title>Alive</title><a id=odd href=/odd>odd</a>");
-    server_.handle("/odd", [] { return TestWebServer::Response{"application/x-velumo", ""}; });
+    server_.page("/odd", "", "application/x-velumo");
     // Nothing listens on this port until the reload.
     const unsigned port = TestWebServer().port();
     const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/";

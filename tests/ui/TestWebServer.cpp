@@ -24,12 +24,8 @@ TestWebServer::~TestWebServer() {
     g_object_unref(server_);
 }
 
-void TestWebServer::page(const std::string& path, std::string html) {
-    handle(path, [html = std::move(html)] { return Response{.body = html}; });
-}
-
-void TestWebServer::handle(const std::string& path, std::function<Response()> handler) {
-    handlers_[path] = std::move(handler);
+void TestWebServer::page(const std::string& path, std::string body, std::string contentType) {
+    pages_[path] = {std::move(contentType), std::move(body)};
 }
 
 std::string TestWebServer::url(const std::string& path) const {
@@ -61,15 +57,15 @@ void TestWebServer::serve(SoupServer*, SoupServerMessage* message, const char* p
         },
         &headers);
 
-    auto handler = server->handlers_.find(path);
-    if (handler == server->handlers_.end()) {
+    auto page = server->pages_.find(path);
+    if (page == server->pages_.end()) {
         soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
         return;
     }
-    const Response response = handler->second();
+    const auto& [contentType, body] = page->second;
     soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
-    soup_server_message_set_response(message, response.contentType.c_str(), SOUP_MEMORY_COPY,
-                                     response.body.data(), response.body.size());
+    soup_server_message_set_response(message, contentType.c_str(), SOUP_MEMORY_COPY, body.data(),
+                                     body.size());
 }
 
 }  // namespace velumo::uitest

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,10 +16,6 @@ namespace velumo::uitest {
 class TestWebServer {
   public:
     using Headers = std::map<std::string, std::string>;
-    struct Response {
-        std::string contentType = "text/html; charset=utf-8";
-        std::string body;
-    };
 
     // On `port`, or on a free one for 0.
     explicit TestWebServer(unsigned port = 0);
@@ -28,9 +23,9 @@ class TestWebServer {
     TestWebServer(const TestWebServer&) = delete;
     TestWebServer& operator=(const TestWebServer&) = delete;
 
-    // Serves `html` at `path`; unknown paths get 404.
-    void page(const std::string& path, std::string html);
-    void handle(const std::string& path, std::function<Response()> handler);
+    // Serves `body` at `path`; unknown paths get 404.
+    void page(const std::string& path, std::string body,
+              std::string contentType = "text/html; charset=utf-8");
 
     // "http://127.0.0.1:PORT" followed by `path`.
     std::string url(const std::string& path) const;
@@ -46,7 +41,8 @@ class TestWebServer {
 
     SoupServer* server_ = nullptr;
     unsigned port_ = 0;
-    std::map<std::string, std::function<Response()>> handlers_;
+    // Content type and body by path.
+    std::map<std::string, std::pair<std::string, std::string>> pages_;
     // Paths and headers of the requests, in order.
     std::vector<std::pair<std::string, Headers>> requests_;
 };
