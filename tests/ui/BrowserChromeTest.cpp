@@ -24,19 +24,6 @@
 namespace velumo::uitest {
 namespace {
 
-// Where a widget is on the screen.
-Rect rootFrame(Gtk::Widget& widget) {
-    int x = 0;
-    int y = 0;
-    widget.get_toplevel()->get_window()->get_origin(x, y);
-    int left = 0;
-    int top = 0;
-    widget.translate_coordinates(*widget.get_toplevel(), 0, 0, left, top);
-    return {static_cast<double>(x + left), static_cast<double>(y + top),
-            static_cast<double>(widget.get_allocated_width()),
-            static_cast<double>(widget.get_allocated_height())};
-}
-
 // A floating window's chrome reporting to the test: the control bar across
 // the top of an undecorated window, the more-menu opened from the bar and
 // the page display controls.
@@ -86,9 +73,8 @@ class ChromeTest : public UiTest,
         if (!runUntil([&] { return !menu->get_visible(); })) {
             return false;
         }
-        const Rect more = rootFrame(bar.moreButton());
         moreFrom = nullptr;
-        click(static_cast<int>(more.midX()), static_cast<int>(more.midY()));
+        clickOn(bar.moreButton());
         return runUntil([&] { return moreFrom != nullptr; });
     }
 
@@ -198,30 +184,23 @@ TEST_F(ToolbarTest, ButtonsSendTheirCommandsWhileADelegateListensAndShowTheirSta
 
 TEST_F(ToolbarTest, DraggingTheEmptyAreaMovesTheWindowButPressingAButtonDoesNot) {
     show(plainWindow);
-    int left = 0;
-    int top = 0;
-    window.get_position(left, top);
+    const Rect start = rootFrame(bar);
     // Between the title and the slider lies the bar's empty stretch.
-    movePointer(left + 300, top + 20);
+    movePointer({start.x + 300, start.y + 20});
     pressButton();
     for (int step = 1; step <= 6; ++step) {
-        movePointer(left + 300 + step * 10, top + 20 + step * 5);
+        movePointer({start.x + 300 + step * 10, start.y + 20 + step * 5});
         runFor(std::chrono::milliseconds(30));
     }
     releaseButton();
-    int x = 0;
-    int y = 0;
-    ASSERT_TRUE(runUntil([&] { return window.get_position(x, y), x != left; }));
-    EXPECT_EQ(std::pair(x - left, y - top), std::pair(60, 30));
+    ASSERT_TRUE(runUntil([&] { return rootFrame(bar).x != start.x; }));
+    const Rect moved = rootFrame(bar);
+    EXPECT_EQ(Point(moved.x - start.x, moved.y - start.y), Point(60, 30));
 
-    int buttonX = 0;
-    int buttonY = 0;
-    buttonNamed(bar, "刷新").translate_coordinates(window, 12, 10, buttonX, buttonY);
-    click(x + buttonX, y + buttonY);
+    clickOn(buttonNamed(bar, "刷新"));
     ASSERT_TRUE(runUntil([&] { return !calls.empty(); }));
     EXPECT_EQ(calls, std::vector<std::string>{"reload"});
-    window.get_position(left, top);
-    EXPECT_EQ(std::pair(left, top), std::pair(x, y));
+    EXPECT_EQ(rootFrame(bar), moved);
 }
 
 TEST_F(ToolbarTest, EverySymbolStandsForAnIconOfTheThemeAndAnUnknownOneForNone) {
@@ -248,7 +227,7 @@ TEST_F(MoreMenuTest, InAWindowItHangsUnderTheButtonAndClosesOnAClickOutsideOrACh
     buttonNamed(shown, "恢复 100%").clicked();
     EXPECT_EQ(zooms, std::vector<double>{1.0});
 
-    click(300, 450);
+    click({300, 450});
     EXPECT_TRUE(menuClosed());
     // Up wraps round to the last row; down steps from the first.
     openMenu({});

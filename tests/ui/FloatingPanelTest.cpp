@@ -95,15 +95,11 @@ TEST_F(FloatingPanel, TheFoldedBarOpensAtTheTopCentreAndFoldsBelowItEvenOverTheP
     auto window = open(server_.url("/"));
     EXPECT_TRUE(runUntil([&] { return window->toolbar().get_allocated_height() == 10; }));
     EXPECT_EQ(gtk_widget_get_margin_top(GTK_WIDGET(window->webView())), 0);
-    auto moveTo = [&](double x, double y) {
-        const auto [rootX, rootY] = panelPoint(*window, x, y);
-        movePointer(rootX, rootY);
-    };
 
-    moveTo(380, 5);
+    movePointer(panelPoint(*window, 380, 5));
     EXPECT_TRUE(runUntil([&] { return window->toolbar().get_allocated_height() == 42; }));
     // The page must not swallow the motion.
-    moveTo(380, 200);
+    movePointer(panelPoint(*window, 380, 200));
     EXPECT_TRUE(runUntil([&] { return window->toolbar().get_allocated_height() == 10; }));
 }
 
@@ -115,9 +111,9 @@ TEST_F(FloatingPanel, AutoHideWaitsForAHeldButtonTheMenuOrADialogButHidesOnLeavi
     const auto inside = panelPoint(*window, 60, 450);
     const auto bar = panelPoint(*window, 100, 20);
     const auto outside = panelPoint(*window, -40, 450);
-    auto visit = [&](std::initializer_list<std::pair<int, int>> points) {
-        for (const auto& [x, y] : points) {
-            movePointer(x, y);
+    auto visit = [&](std::initializer_list<Point> points) {
+        for (const Point point : points) {
+            movePointer(point);
         }
         runFor(milliseconds(300));
     };
@@ -125,7 +121,7 @@ TEST_F(FloatingPanel, AutoHideWaitsForAHeldButtonTheMenuOrADialogButHidesOnLeavi
     // Between the page and the bar is still inside.
     visit({inside, bar, inside});
     EXPECT_TRUE(window->isVisible());
-    movePointer(inside.first, inside.second);
+    movePointer(inside);
     pressButton();
     visit({outside});
     releaseButton();

@@ -1,7 +1,5 @@
 #include "FloatingWindowFixture.h"
 
-#include <cmath>
-
 namespace velumo::uitest {
 namespace {
 
@@ -72,12 +70,9 @@ bool FloatingWindowTest::waitForFrame(BrowserWindowController& window, Rect fram
     return runUntil([&] { return window.panel().frame() == frame; });
 }
 
-std::pair<int, int> FloatingWindowTest::panelPoint(BrowserWindowController& window, double x,
-                                                   double y) {
-    int originX = 0;
-    int originY = 0;
-    window.panel().get_window()->get_origin(originX, originY);
-    return {originX + static_cast<int>(std::lround(x)), originY + static_cast<int>(std::lround(y))};
+Point FloatingWindowTest::panelPoint(BrowserWindowController& window, double x, double y) {
+    const Rect frame = rootFrame(window.panel());
+    return {frame.x + x, frame.y + y};
 }
 
 void FloatingWindowTest::clickElement(BrowserWindowController& window,
@@ -88,16 +83,11 @@ void FloatingWindowTest::clickElement(BrowserWindowController& window,
                              "(r.top + r.height / 2); })()");
     ASSERT_TRUE(centre.has_value()) << selector;
     const double zoom = webkit_web_view_get_zoom_level(window.webView());
-    int x = 0;
-    int y = 0;
-    gtk_widget_translate_coordinates(
-        GTK_WIDGET(window.webView()), GTK_WIDGET(window.panel().gobj()),
-        static_cast<int>(std::stod(*centre) * zoom),
-        static_cast<int>(std::stod(centre->substr(centre->find(',') + 1)) * zoom), &x, &y);
-    const auto [rootX, rootY] = panelPoint(window, x, y);
+    const Rect view = rootFrame(*Glib::wrap(GTK_WIDGET(window.webView())));
     // The page reads the pointer's arrival on its own schedule; a press that
     // comes first may be taken for no click on the element.
-    movePointer(rootX, rootY);
+    movePointer({view.x + std::stod(*centre) * zoom,
+                 view.y + std::stod(centre->substr(centre->find(',') + 1)) * zoom});
     runFor(std::chrono::milliseconds(100));
     pressButton();
     releaseButton();

@@ -53,7 +53,7 @@ class FloatingWindowTest : public UiTest {
     bool waitForFrame(BrowserWindowController& window, Rect frame);
 
     // A point of the panel in root coordinates, from its top-left corner.
-    std::pair<int, int> panelPoint(BrowserWindowController& window, double x, double y);
+    static Point panelPoint(BrowserWindowController& window, double x, double y);
     // Clicks the centre of the first element matching `selector`, as a person would.
     void clickElement(BrowserWindowController& window, const std::string& selector);
     // The message dialog on screen, if any.

@@ -1,5 +1,7 @@
 #include "UiTestSupport.h"
 
+#include <cmath>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -39,10 +41,7 @@ bool runUntil(const std::function<bool()>& condition) {
 
 void runFor(std::chrono::milliseconds duration) {
     const auto end = std::chrono::steady_clock::now() + duration;
-    auto over = [end] { return std::chrono::steady_clock::now() >= end; };
-    while (!over()) {
-        runUntil(over);
-    }
+    runUntil([end] { return std::chrono::steady_clock::now() >= end; });
 }
 
 void drainMainLoop() {
@@ -55,8 +54,21 @@ bool presentAndWait(Gtk::Window& window) {
     return runUntil([&] { return window.is_active(); });
 }
 
-void movePointer(int x, int y) {
-    XTestFakeMotionEvent(xDisplay(), -1, x, y, CurrentTime);
+Rect rootFrame(Gtk::Widget& widget) {
+    int originX = 0;
+    int originY = 0;
+    widget.get_toplevel()->get_window()->get_origin(originX, originY);
+    int x = 0;
+    int y = 0;
+    widget.translate_coordinates(*widget.get_toplevel(), 0, 0, x, y);
+    return {static_cast<double>(originX + x), static_cast<double>(originY + y),
+            static_cast<double>(widget.get_allocated_width()),
+            static_cast<double>(widget.get_allocated_height())};
+}
+
+void movePointer(Point point) {
+    XTestFakeMotionEvent(xDisplay(), -1, static_cast<int>(std::lround(point.x)),
+                         static_cast<int>(std::lround(point.y)), CurrentTime);
     flushInput();
 }
 
@@ -70,10 +82,15 @@ void releaseButton() {
     flushInput();
 }
 
-void click(int x, int y) {
-    movePointer(x, y);
+void click(Point point) {
+    movePointer(point);
     pressButton();
     releaseButton();
+}
+
+void clickOn(Gtk::Widget& widget) {
+    const Rect frame = rootFrame(widget);
+    click({frame.midX(), frame.midY()});
 }
 
 void tapKey(unsigned keysym) {

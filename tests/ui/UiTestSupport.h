@@ -10,6 +10,8 @@
 #include <gtkmm/window.h>
 #include <webkit2/webkit2.h>
 
+#include "browser/WindowGeometry.h"
+
 // Helpers for tests that drive real windows and pages: running the main loop
 // until something happens, and synthetic input through XTest, which reaches
 // GTK exactly as a person's pointer and keyboard would.
@@ -18,7 +20,8 @@ namespace velumo::uitest {
 // Runs the default main loop until `condition` holds or 15 seconds pass;
 // answers whether it held.
 bool runUntil(const std::function<bool()>& condition);
-// Runs the main loop for a while, for checks that something does not happen.
+// Runs the main loop for `duration` (under 15 seconds), for checks that
+// something does not happen.
 void runFor(std::chrono::milliseconds duration);
 // Dispatches what is pending without waiting for more.
 void drainMainLoop();
@@ -27,11 +30,16 @@ void drainMainLoop();
 // and focused it; before that, synthetic input may land on the wrong spot.
 bool presentAndWait(Gtk::Window& window);
 
+// Where `widget` is on the screen, in root-window coordinates.
+Rect rootFrame(Gtk::Widget& widget);
+
 // Root-window coordinates; each call waits until GTK has seen the event.
-void movePointer(int x, int y);
+void movePointer(Point point);
 void pressButton();
 void releaseButton();
-void click(int x, int y);
+void click(Point point);
+// Clicks the centre of `widget`.
+void clickOn(Gtk::Widget& widget);
 // Presses and releases the key of an X keysym, such as XK_Escape.
 void tapKey(unsigned keysym);
 
