@@ -10,9 +10,6 @@ namespace velumo::uitest {
 namespace {
 
 using std::chrono::milliseconds;
-using FloatingPanel = FloatingWindowTest;
-
-constexpr const char* plainPage = "<title>Plain</title><body style='margin:0'>page</body>";
 
 bool hasState(BrowserWindowController& window, const std::string& state) {
     const auto states = windowProperty(window.panel(), "_NET_WM_STATE");
@@ -29,12 +26,19 @@ bool hasSize(BrowserWindowController& window, double width, double height) {
     return frame.width == width && frame.height == height;
 }
 
+class FloatingPanel : public FloatingWindowTest {
+  protected:
+    std::shared_ptr<BrowserWindowController> openPlain() {
+        server_.page("/", "<title>Plain</title><body style='margin:0'>page</body>");
+        return open(server_.url("/"));
+    }
+};
+
 TEST_F(FloatingPanel, OpensCentredOnTopOfEveryWorkspaceAndOnlyUnpinningLowersIt) {
     AppSettings settings = store_.snapshot().settings;
     settings.defaultOpacity = 0.8;
     ASSERT_TRUE(store_.updateSettings(settings).has_value());
-    server_.page("/", plainPage);
-    auto first = open(server_.url("/"));
+    auto first = openPlain();
 
     const Rect workArea = ScreenLayout::ofDisplay(first->panel()).screens.at(0).workArea;
     EXPECT_TRUE(waitForFrame(*first, WindowGeometry::centredOn({0, 0, 760, 520}, workArea)));
@@ -49,13 +53,12 @@ TEST_F(FloatingPanel, OpensCentredOnTopOfEveryWorkspaceAndOnlyUnpinningLowersIt)
 
     first->toolbarToggleAlwaysOnTop();
     EXPECT_TRUE(runUntil([&] { return !hasState(*first, "_NET_WM_STATE_ABOVE"); }));
-    auto second = open(server_.url("/"));
+    auto second = openPlain();
     EXPECT_TRUE(runUntil([&] { return hasState(*second, "_NET_WM_STATE_ABOVE"); }));
 }
 
 TEST_F(FloatingPanel, OpacityMovesInStepsOfFivePercentAndNeverBelowTen) {
-    server_.page("/", plainPage);
-    auto window = open(server_.url("/"));
+    auto window = openPlain();
     window->toolbarSetOpacity(0.0);
     EXPECT_NEAR(opacityOf(*window), 0.1, 1.0 / 255);
     window->toolbarSetOpacity(0.437);
@@ -70,8 +73,7 @@ TEST_F(FloatingPanel, OpacityMovesInStepsOfFivePercentAndNeverBelowTen) {
 
 TEST_F(FloatingPanel, TheCornerPopUpReturnsOntoAWorkAreaThatShrankMeanwhile) {
     fakeScreens_ = ScreenLayout{{{{0, 0, 1440, 900}, {0, 0, 1440, 900}}}, 0, std::nullopt};
-    server_.page("/", plainPage);
-    auto window = open(server_.url("/"));
+    auto window = openPlain();
     ASSERT_TRUE(waitForFrame(*window, {340, 190, 760, 520}));
 
     window->toolbarToggleMode();
@@ -91,8 +93,7 @@ TEST_F(FloatingPanel, TheFoldedBarOpensAtTheTopCentreAndFoldsBelowItEvenOverTheP
     AppSettings settings = store_.snapshot().settings;
     settings.autoHideToolbar = true;
     ASSERT_TRUE(store_.updateSettings(settings).has_value());
-    server_.page("/", plainPage);
-    auto window = open(server_.url("/"));
+    auto window = openPlain();
     EXPECT_TRUE(runUntil([&] { return window->toolbar().get_allocated_height() == 10; }));
     EXPECT_EQ(gtk_widget_get_margin_top(GTK_WIDGET(window->webView())), 0);
 
@@ -104,8 +105,7 @@ TEST_F(FloatingPanel, TheFoldedBarOpensAtTheTopCentreAndFoldsBelowItEvenOverTheP
 }
 
 TEST_F(FloatingPanel, AutoHideWaitsForAHeldButtonTheMenuOrADialogButHidesOnLeaving) {
-    server_.page("/", plainPage);
-    auto window = open(server_.url("/"));
+    auto window = openPlain();
     window->toolbarToggleAutoHide();
     // Away from where the menu and the dialog open, so the pointer meets the panel.
     const auto inside = panelPoint(*window, 60, 450);
@@ -145,8 +145,7 @@ TEST_F(FloatingPanel, AutoHideWaitsForAHeldButtonTheMenuOrADialogButHidesOnLeavi
 }
 
 TEST_F(FloatingPanel, ClosingTwiceIsHarmlessAndReleasesTheWindow) {
-    server_.page("/", plainPage);
-    auto window = open(server_.url("/"));
+    auto window = openPlain();
     const std::weak_ptr<BrowserWindowController> weak = window;
     window->closePermanently();
     EXPECT_TRUE(manager_.windows().empty());
