@@ -78,11 +78,6 @@ class ChromeTest : public UiTest,
         return runUntil([&] { return moreFrom != nullptr; });
     }
 
-    // The texts on a page of the menu, top to bottom.
-    std::vector<std::string> menuPage(const char* name) {
-        return labelTexts(*firstOf<Gtk::Stack>(*menu).get_child_by_name(name));
-    }
-
     bool moreButtonPressed() {
         return (bar.moreButton().get_state_flags() & Gtk::STATE_FLAG_CHECKED) != 0;
     }
@@ -138,20 +133,18 @@ TEST_F(ToolbarTest, ShowsOneOfThreeFacesAndOpensTheMenuFromTheMoreButtonOnShow) 
     }
 }
 
-TEST_F(ToolbarTest, OpacitySliderSnapsToTwentiethsAndNeverGoesBelowTenPercent) {
+// The steps are WindowGeometry's; here the bar's slider must take the opacity's.
+TEST_F(ToolbarTest, OpacitySliderSnapsAndReportsOnlyThePersonsChanges) {
     auto& slider = firstOf<Gtk::Scale>(bar);
-    const std::pair<double, const char*> drags[] = {{0.0, "10%"}, {0.37, "35%"}, {0.974, "95%"}};
-    for (const auto& [value, text] : drags) {
-        dragTo(slider, value);
-        EXPECT_EQ(percentText(bar), text);
-    }
+    dragTo(slider, 0.974);
     EXPECT_DOUBLE_EQ(slider.get_value(), 0.95);
-    EXPECT_EQ(opacities, (std::vector<double>{0.1, 0.35, 0.95}));
-
+    EXPECT_EQ(percentText(bar), "95%");
+    dragTo(slider, 0.0);
+    EXPECT_EQ(percentText(bar), "10%");
     // The controller moving the slider is not a user's change: nothing goes back.
     bar.setOpacity(0.6);
     EXPECT_EQ(percentText(bar), "60%");
-    EXPECT_EQ(opacities.size(), 3U);
+    EXPECT_EQ(opacities, (std::vector<double>{0.95, 0.1}));
 }
 
 TEST_F(ToolbarTest, ButtonsSendTheirCommandsWhileADelegateListensAndShowTheirState) {
@@ -169,9 +162,7 @@ TEST_F(ToolbarTest, ButtonsSendTheirCommandsWhileADelegateListensAndShowTheirSta
     EXPECT_EQ(calls, (std::vector<std::string>{"back", "forward", "reload", "autoHide",
                                                "alwaysOnTop", "mode", "close", "restore"}));
     bar.setDelegate(nullptr);
-    for (const auto& name : names) {
-        buttonNamed(bar, name).clicked();
-    }
+    buttonNamed(bar, "刷新").clicked();
     EXPECT_EQ(calls.size(), names.size());
 
     auto& eye = buttonNamed(bar, "鼠标离开自动隐藏");
@@ -216,14 +207,11 @@ TEST_F(ToolbarTest, EverySymbolStandsForAnIconOfTheThemeAndAnUnknownOneForNone) 
 TEST_F(MoreMenuTest, InAWindowItHangsUnderTheButtonAndClosesOnAClickOutsideOrAChoice) {
     show(plainWindow);
     auto& shown = openMenu({});
-    EXPECT_EQ(menuPage("main"),
-              (std::vector<std::string>{"编辑地址…", "Ctrl+L", "收藏当前页", "Ctrl+D", "复制网址",
-                                        "在默认浏览器中打开", "网页缩放", "120%", "恢复 100%",
-                                        "浏览器模式", "电脑", "手机", "新建浮窗", "Ctrl+N"}));
     const Rect button = rootFrame(bar.moreButton());
     const Rect surface = rootFrame(withStyleClass(shown, "velumo-menu-surface"));
     EXPECT_EQ(std::pair(surface.x, surface.y), std::pair(button.x, button.maxY() + 4));
-    // The embedded display controls report to the window's controller.
+    // The embedded display controls start from the window's zoom and report to its controller.
+    EXPECT_EQ(percentText(shown), "120%");
     buttonNamed(shown, "恢复 100%").clicked();
     EXPECT_EQ(zooms, std::vector<double>{1.0});
 
@@ -256,7 +244,7 @@ TEST_F(MoreMenuTest, InTheCornerPopUpItReachesAboveThePanelWithStatesAndOpacityC
                             .autoHide = true,
                             .alwaysOnTop = false},
                            0.3);
-    const auto main = menuPage("main");
+    const auto main = labelTexts(*firstOf<Gtk::Stack>(shown).get_child_by_name("main"));
     EXPECT_EQ(std::vector<std::string>(main.begin(), main.begin() + 9),
               (std::vector<std::string>{"后退", "Ctrl+[", "前进", "Ctrl+]", "刷新", "Ctrl+R",
                                         "透明度", "鼠标离开自动隐藏", "始终置顶"}));
@@ -275,9 +263,6 @@ TEST_F(MoreMenuTest, InTheCornerPopUpItReachesAboveThePanelWithStatesAndOpacityC
     EXPECT_TRUE(moreButtonPressed());
 
     buttonNamed(shown, "透明度").clicked();
-    EXPECT_EQ(menuPage("opacity"),
-              (std::vector<std::string>{"透明度", "100%", "90%", "80%", "70%", "60%", "50%", "40%",
-                                        "30%", "20%", "10%"}));
     EXPECT_EQ(iconNames(buttonNamed(shown, "30%")).front(), "object-select-symbolic");
     buttonNamed(shown, "返回").clicked();
     buttonNamed(shown, "透明度").clicked();
@@ -292,18 +277,16 @@ TEST_F(MoreMenuTest, InTheCornerPopUpItReachesAboveThePanelWithStatesAndOpacityC
     EXPECT_TRUE(actions.empty());
 }
 
-TEST_F(PageDisplayControlsTest, ZoomSnapsToTenthsWithinItsRangeAndResetsToOne) {
+TEST_F(PageDisplayControlsTest, ZoomSnapsToTenthsAndResetsToOne) {
     PageDisplayControlsView view(0.5, BrowserIdentityMode::desktop, this);
     auto& slider = firstOf<Gtk::Scale>(view);
-    const std::pair<double, const char*> drags[] = {{1.24, "120%"}, {0.1, "30%"}, {9.0, "300%"}};
-    for (const auto& [value, text] : drags) {
-        dragTo(slider, value);
-        EXPECT_EQ(percentText(view), text);
-    }
+    dragTo(slider, 1.24);
+    EXPECT_DOUBLE_EQ(slider.get_value(), 1.2);
+    EXPECT_EQ(percentText(view), "120%");
     buttonNamed(view, "恢复 100%").clicked();
     EXPECT_DOUBLE_EQ(slider.get_value(), 1.0);
     EXPECT_EQ(percentText(view), "100%");
-    EXPECT_EQ(zooms, (std::vector<double>{1.2, 0.3, 3.0, 1.0}));
+    EXPECT_EQ(zooms, (std::vector<double>{1.2, 1.0}));
 }
 
 TEST_F(PageDisplayControlsTest, StartsFromTheWindowsIdentityAndReportsOnlyTheOtherOne) {
