@@ -45,9 +45,8 @@ void FloatingWindowTest::TearDown() {
     UiTest::TearDown();
 }
 
-std::shared_ptr<BrowserWindowController> FloatingWindowTest::open(const std::string& url,
-                                                                  BrowserWindowMode mode) {
-    manager_.createWindow(url, mode);
+std::shared_ptr<BrowserWindowController> FloatingWindowTest::open(const std::string& url) {
+    manager_.createWindow(url, BrowserWindowMode::window);
     auto window = std::dynamic_pointer_cast<BrowserWindowController>(manager_.windows().back());
     EXPECT_TRUE(runUntil([&] { return window->panel().is_active(); })) << "never focused";
     EXPECT_TRUE(waitForPage(*window, url)) << url;

@@ -38,8 +38,7 @@ class FloatingWindowTest : public UiTest {
 
     // Opens a window through the manager and waits until it is focused and
     // its page has finished loading.
-    std::shared_ptr<BrowserWindowController> open(
-        const std::string& url, BrowserWindowMode mode = BrowserWindowMode::window);
+    std::shared_ptr<BrowserWindowController> open(const std::string& url);
     // Waits until the page has finished loading an address ending in `suffix`.
     bool waitForPage(BrowserWindowController& window, const std::string& suffix);
     std::optional<std::string> evaluate(BrowserWindowController& window, const std::string& script);
