@@ -2,7 +2,6 @@
 #include <map>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -15,80 +14,67 @@ namespace velumo {
 namespace {
 
 using Choices = std::vector<std::string>;
-// A record's keys, each with the pool its values come from.
-using Shape = std::vector<std::pair<std::string, std::string>>;
 
-std::string quoted(const std::string& text) {
-    return '"' + text + '"';
-}
-
-Choices quotedAll(const Choices& texts) {
+Choices quoted(const Choices& texts) {
     Choices out;
     for (const auto& text : texts) {
-        out.push_back(quoted(text));
+        out.push_back('"' + text + '"');
     }
     return out;
 }
 
 Choices titles(std::size_t limit) {
-    auto out = quotedAll({"Title", "标题", "👍🏽👨‍👩‍👧", "", "   ", "a\u200Db",
-                          "e\u0301\u0301", std::string(limit, 'x'), std::string(limit + 1, 'x'),
-                          " " + std::string(limit, 'y') + " "});
-    out.insert(out.end(), {R"("  padded\t")", R"("line\nbreak")"});
-    return out;
+    return quoted({"Title", "标题", "👍🏽👨‍👩‍👧", "", "   ", "a\u200Db",
+                   "e\u0301\u0301", R"(  padded\t)", R"(line\nbreak)", std::string(limit, 'x'),
+                   std::string(limit + 1, 'x'), " " + std::string(limit, 'y') + " "});
 }
 
 // JSON values of every kind a record may hold: valid and broken, duplicated,
 // odd Unicode, extreme numbers.
 const std::map<std::string, Choices> pools = {
-    {"id", quotedAll({"a", "b", "书签", "e\u0301", "x_1-2", std::string(64, 'z'),
-                      std::string(65, 'z'), "", "a.b", "a\u200Db", "id7", "id8"})},
-    {"url", quotedAll({"https://example.com/", "HTTPS://EXAMPLE.COM/Path",
-                       "https://example.com/a b?q=中文#f", " https://zh.wikipedia.org/wiki/北京 ",
-                       "http://例子.测试/", "http://[::1]:8080/x", "https://e.com:65536/",
-                       "https://e.com/100%", "https://u:p@e.com:8443/p?q", "ftp://example.com/",
-                       "javascript:alert(1)", "https:/nohost", "example.com", "   ",
-                       "https://e.com/\u200B", "https://e.com/" + std::string(4082, 'a'),
-                       "https://e.com/" + std::string(4083, 'a'), "https://site1.com/p",
-                       "https://site2.com/p"})},
-    {"icon",
+    {"id", quoted({"a", "b", "书签", "e\u0301", "x_1-2", std::string(64, 'z'), std::string(65, 'z'),
+                   "", "a.b", "a\u200Db", "id7", "id8"})},
+    {"url",
+     quoted({"https://example.com/", "HTTPS://EXAMPLE.COM/Path", "https://example.com/a b?q=中文#f",
+             " https://zh.wikipedia.org/wiki/北京 ", "http://例子.测试/", "http://[::1]:8080/x",
+             "https://e.com:65536/", "https://e.com/100%", "https://u:p@e.com:8443/p?q",
+             "ftp://example.com/", "javascript:alert(1)", "https:/nohost", "example.com", "   ",
+             "https://e.com/\u200B", "https://e.com/" + std::string(4082, 'a'),
+             "https://e.com/" + std::string(4083, 'a'), "https://site1.com/p",
+             "https://site2.com/p"})},
+    {"faviconUrl",
      {"null", R"("")", R"("https://cdn.example/i.png")", R"("ftp://x/i.ico")",
       R"("https://example.com/favicon.ico")", R"(" https://site1.com/favicon.ico")"}},
-    {"category", {"null", R"("a")", R"("书签")", R"("none")"}},
+    {"categoryId", {"null", R"("a")", R"("书签")", R"("none")"}},
     {"title", titles(512)},
     {"title64", titles(64)},
     {"shortcut", titles(128)},
     {"time", {"0", "1", "18446744073709551615", "1700000000123"}},
     {"position", {"0", "1", "4294967295", "null", "3"}},
-    {"engine", {R"("bing")", R"("duckduckgo")", R"("DuckDuckGo")", "null"}},
-    {"theme", {R"("light")", R"("dark")", R"("Dark")", R"(" dark")"}},
+    {"searchEngine", {R"("bing")", R"("duckduckgo")", R"("DuckDuckGo")", "null"}},
+    {"themePreference", {R"("light")", R"("dark")", R"("Dark")", R"(" dark")"}},
     {"flag", {"true", "false", "null"}},
-    {"iconStyle", {R"("pin")", R"("hidden")", R"("star")"}},
-    {"opacity", {"0.05", "0.35", "1", "1.5", "1e-300", "18446744073709551616"}},
+    {"menuBarIconStyle", {R"("pin")", R"("hidden")", R"("star")"}},
+    {"defaultOpacity", {"0.05", "0.35", "1", "1.5", "1e-300", "18446744073709551616"}},
     {"extra", {R"([{"deep": [[]]}])", R"({"x": null})"}},
 };
 
-const Shape categoryShape = {
-    {"id", "id"}, {"title", "title64"}, {"createdAt", "time"}, {"position", "position"}};
-const Shape bookmarkShape = {{"id", "id"},
-                             {"url", "url"},
-                             {"title", "title"},
-                             {"createdAt", "time"},
-                             {"position", "position"},
-                             {"faviconUrl", "icon"},
-                             {"categoryId", "category"},
-                             {"extra", "extra"}};
-const Shape historyShape = {
-    {"id", "id"}, {"url", "url"}, {"title", "title"}, {"visitedAt", "time"}};
-const Shape settingsShape = {{"searchEngine", "engine"},
-                             {"shortcut", "shortcut"},
-                             {"previousWindowShortcut", "shortcut"},
-                             {"nextWindowShortcut", "shortcut"},
-                             {"themePreference", "theme"},
-                             {"keepRunningAfterLastWindow", "flag"},
-                             {"menuBarIconStyle", "iconStyle"},
-                             {"defaultOpacity", "opacity"},
-                             {"defaultAlwaysOnTop", "flag"}};
+// A record's keys, each with its pool after a colon where the key's own name
+// is not one.
+using Shape = std::vector<std::string>;
+const Shape categoryShape = {"id", "title:title64", "createdAt:time", "position"};
+const Shape bookmarkShape = {"id",       "url",        "title",      "createdAt:time",
+                             "position", "faviconUrl", "categoryId", "extra"};
+const Shape historyShape = {"id", "url", "title", "visitedAt:time"};
+const Shape settingsShape = {"searchEngine",
+                             "shortcut",
+                             "previousWindowShortcut:shortcut",
+                             "nextWindowShortcut:shortcut",
+                             "themePreference",
+                             "keepRunningAfterLastWindow:flag",
+                             "menuBarIconStyle",
+                             "defaultOpacity",
+                             "defaultAlwaysOnTop:flag"};
 
 // Random data files of a readable shape whose records are anything.
 class RandomDocument {
@@ -98,13 +84,11 @@ class RandomDocument {
     std::string text() {
         // Now and then more history than the 50 entries a document keeps.
         const int historyLength = std::bernoulli_distribution(0.2)(random_) ? 70 : 10;
-        return "{" + member("version", pick({"1", "2"})) + ", " +
-               member("defaultBookmarksSeedVersion", pick({"1", "-1", "null"})) + ", " +
-               member("bookmarkCategories", list(6, categoryShape)) + ", " +
-               member("bookmarks", list(25, bookmarkShape)) + ", " +
-               member("history", list(historyLength, historyShape)) + ", " +
-               member("settings", record(settingsShape)) + ", " +
-               member("unknown", R"({"nested": [1, [2, {"x": null}], "s", true]})") + "}";
+        return R"({"version": )" + pick({"1", "2"}) + R"(, "defaultBookmarksSeedVersion": )" +
+               pick({"1", "-1", "null"}) + R"(, "bookmarkCategories": )" + list(6, categoryShape) +
+               R"(, "bookmarks": )" + list(25, bookmarkShape) + R"(, "history": )" +
+               list(historyLength, historyShape) + R"(, "settings": )" + record(settingsShape) +
+               R"(, "unknown": {"nested": [1, [2, {"x": null}], "s", true]}})";
     }
 
   private:
@@ -112,14 +96,13 @@ class RandomDocument {
         return choices[std::uniform_int_distribution<std::size_t>(0, choices.size() - 1)(random_)];
     }
 
-    static std::string member(const std::string& key, const std::string& value) {
-        return quoted(key) + ": " + value;
-    }
-
     std::string record(const Shape& shape) {
         std::string out;
-        for (const auto& [key, pool] : shape) {
-            out += (out.empty() ? "{" : ", ") + member(key, pick(pools.at(pool)));
+        for (const auto& field : shape) {
+            const auto colon = field.find(':');
+            const auto key = field.substr(0, colon);
+            const auto pool = colon == std::string::npos ? key : field.substr(colon + 1);
+            out += (out.empty() ? "{\"" : ", \"") + key + "\": " + pick(pools.at(pool));
         }
         return out + "}";
     }

@@ -10,11 +10,9 @@ namespace {
 
 TEST(WorkbenchTips, ShowTheShortcutsAndFoldingAsSet) {
     AppSettings settings;
-    settings.shortcut = " cmd+alt+b";
     settings.previousWindowShortcut = "Control+[";
     settings.nextWindowShortcut = "Control+]";
     auto tips = WorkbenchTips::tips(settings);
-    EXPECT_EQ(tips[2].detail, " cmd+alt+b");
     EXPECT_EQ(tips[4].detail, "上一个：Control+[\n下一个：Control+]");
     EXPECT_EQ(tips[6].detail, "默认关闭；开启后只保留窗口顶部的小横条。");
 
