@@ -8,15 +8,6 @@
 namespace velumo {
 namespace {
 
-bool isAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The text from the first byte that `accepts` does not take: the run before it
 // is mostly all of the text, and ASCII that needs no Unicode lookup.
 template <typename Accepts>
@@ -228,6 +219,10 @@ bool TextRules::isIdentifierText(std::string_view text) {
         }
     }
     return !reader.invalid();
+}
+
+bool TextRules::isAscii(std::string_view text) {
+    return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 }  // namespace velumo

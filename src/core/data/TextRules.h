@@ -31,6 +31,9 @@ class TextRules {
     // True when every scalar is a letter, mark or digit (general category L, M
     // or N), "_" or "-"; false for text that is not valid UTF-8.
     static bool isIdentifierText(std::string_view text);
+
+    // True when every byte is ASCII: such text needs no Unicode lookups.
+    static bool isAscii(std::string_view text);
 };
 
 }  // namespace velumo

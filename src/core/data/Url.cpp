@@ -8,6 +8,8 @@
 #include <glib.h>
 #include <uriparser/Uri.h>
 
+#include "data/TextRules.h"
+
 // Addresses are read the way an address bar reads them. uriparser alone is
 // strict RFC 3986, so before it sees the text, whatever a URL cannot hold is
 // made legal: in user information, path, query and fragment every byte outside
@@ -100,15 +102,6 @@ void appendEncoded(std::string& out, std::string_view text, Component component)
     }
 }
 
-bool isAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Appends the authority with its host in ASCII and its user information
 // escaped. False when the host name cannot be converted.
 bool appendAuthority(std::string& out, std::string_view authority) {
@@ -127,7 +120,7 @@ bool appendAuthority(std::string& out, std::string_view authority) {
         hostEnd = std::min(authority.find(':'), authority.size());
     }
     const auto host = authority.substr(0, hostEnd);
-    if (isAscii(host)) {
+    if (TextRules::isAscii(host)) {
         out += host;
     } else {
         if (host.find('\0') != std::string_view::npos) {
