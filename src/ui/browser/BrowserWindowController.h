@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include <gtkmm/messagedialog.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/BrowserMoreMenu.h"
+#include "browser/BrowserPage.h"
 #include "browser/BrowserRootView.h"
 #include "browser/BrowserToolbarDelegate.h"
 #include "browser/BrowserToolbarView.h"
@@ -18,7 +18,6 @@
 #include "browser/FloatingWindow.h"
 #include "browser/MoreMenuModel.h"
 #include "browser/PageDisplayControlsDelegate.h"
-#include "browser/PageState.h"
 #include "browser/ScreenLayout.h"
 #include "browser/WebSession.h"
 
@@ -26,8 +25,9 @@ namespace velumo {
 
 class AppDataStore;
 
-// Drives one floating window: its panel, control bar and page. Owned by the
-// window manager from creation until the panel closes.
+// Drives one floating window: its panel, control bar and commands around the
+// page (BrowserPage). Owned by the window manager from creation until the
+// panel closes.
 class BrowserWindowController final : public FloatingWindow,
                                       public BrowserToolbarDelegate,
                                       public PageDisplayControlsDelegate,
@@ -62,8 +62,8 @@ class BrowserWindowController final : public FloatingWindow,
     bool isVisible() const override;
     void closePermanently() override;
     bool isClosing() const override { return isClosing_; }
-    std::string displayTitle() const override { return page_.displayTitle(); }
-    std::string currentURL() const override { return page_.currentURL(); }
+    std::string displayTitle() const override { return page_->state().displayTitle(); }
+    std::string currentURL() const override { return page_->state().currentURL(); }
     BrowserWindowMode mode() const override { return mode_; }
 
     // BrowserToolbarDelegate
@@ -94,16 +94,13 @@ class BrowserWindowController final : public FloatingWindow,
     double opacity() const { return opacity_; }
     bool isToolbarCollapsed() const { return isToolbarCollapsed_; }
     const std::optional<Rect>& normalFrame() const { return normalFrame_; }
-    const PageState& page() const { return page_; }
     FloatingPanel& panel() { return panel_; }
     BrowserToolbarView& toolbar() { return toolbar_; }
-    WebKitWebView* webView() const { return webView_; }
+    WebKitWebView* webView() const { return page_->webView(); }
     // The open more-menu, if any.
     BrowserMoreMenu* moreMenu() const { return moreMenu_.get(); }
 
   private:
-    struct WebViewHandle;
-
     const FloatingWindow* asWindow() const { return this; }
     void announce() const;
     void updateToolbar();
@@ -118,16 +115,6 @@ class BrowserWindowController final : public FloatingWindow,
     std::optional<Rect> workAreaOfPanelScreen() const;
 
     void createWebViewAndNavigate();
-    void dropWebView();
-    void load(const std::string& url);
-    void fitPageToViewport();
-    // Loads `html` in place of the page at `url`, which could not be shown.
-    void showErrorPage(const std::string& html, const std::string& url);
-    void loadStarted();
-    void loadFinished(std::optional<std::string_view> url, std::optional<std::string_view> title);
-    void recordVisitOnceNamed(bool named);
-    void recordVisit();
-    void pauseMedia();
     void windowWillClose();
 
     // Auto-hide waits while the more-menu or a dialog of the panel is open.
@@ -141,33 +128,12 @@ class BrowserWindowController final : public FloatingWindow,
     void bookmarkCurrentPage();
     void copyURL();
     void openExternally();
-    void showSheet(std::unique_ptr<Gtk::MessageDialog> dialog,
-                   std::function<void(int response)> completion);
-
-    static void loadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
-    static gboolean loadFailed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri,
-                               GError* error, gpointer self);
-    static void titleChanged(WebKitWebView* view, GParamSpec* property, gpointer self);
-    static gboolean decidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
-                                 WebKitPolicyDecisionType type, gpointer self);
-    static GtkWidget* createRequested(WebKitWebView* view, WebKitNavigationAction* action,
-                                      gpointer self);
-    static void processTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason,
-                                  gpointer self);
-    static gboolean permissionRequested(WebKitWebView* view, WebKitPermissionRequest* request,
-                                        gpointer self);
-
-    // Decides `decision` (none for a page's request of a new window).
-    void navigationAction(WebKitNavigationAction* action, bool targetsFrame,
-                          WebKitPolicyDecision* decision);
-    bool askPermission(WebKitPermissionRequest* request);
 
     Services services_;
-    PageState page_;
     FloatingPanel panel_;
     BrowserRootView rootView_;
     BrowserToolbarView toolbar_;
-    WebKitWebView* webView_ = nullptr;
+    std::shared_ptr<BrowserPage> page_;
 
     // The window system keeps only 8 bits of it.
     double opacity_ = 1.0;
@@ -179,20 +145,7 @@ class BrowserWindowController final : public FloatingWindow,
     bool isToolbarCollapsed_ = false;
     bool toolbarAutoHide_ = false;
 
-    // Counts the loads this controller starts and every commit or failure; a
-    // load's time-out puts an error page in its place only while the count
-    // is still where that load left it, that is, while nothing answered.
-    unsigned loadProgress_ = 0;
-    // What the load under way brings, as far as its end matters: a page is
-    // fitted and recorded, an error page only fitted, a failure neither.
-    enum class Loading { page, errorPage, failed };
-    Loading loading_ = Loading::page;
-    bool errorPageRequested_ = false;
-    unsigned finishedLoads_ = 0;
-    bool visitAwaitingTitle_ = false;
-
     std::unique_ptr<BrowserMoreMenu> moreMenu_;
-    std::vector<std::unique_ptr<Gtk::MessageDialog>> sheets_;
     std::vector<sigc::connection> connections_;
     GtkEventController* pointerTracking_ = nullptr;
 };

@@ -1,7 +1,9 @@
 #include "browser/FloatingPanel.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include <glibmm/main.h>
 #include <gtkmm/drawingarea.h>
 
 namespace velumo {
@@ -96,6 +98,7 @@ FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
 }
 
 FloatingPanel::~FloatingPanel() {
+    sheets_.clear();
     group_->remove_window(*this);
 }
 
@@ -147,6 +150,48 @@ Rect FloatingPanel::frame() const {
 void FloatingPanel::setFrame(Rect frame) {
     move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
     resize(static_cast<int>(std::lround(frame.width)), static_cast<int>(std::lround(frame.height)));
+}
+
+void FloatingPanel::setAlwaysOnTop(bool on) {
+    alwaysOnTop_ = on;
+    set_keep_above(on);
+}
+
+void FloatingPanel::showSheet(std::unique_ptr<Gtk::Dialog> dialog,
+                              std::function<void(int)> completion) {
+    if (sheetsClosed_) {
+        return;
+    }
+    // Modal within the panel's own window group: other floating windows stay usable.
+    group_->add_window(*dialog);
+    dialog->set_transient_for(*this);
+    dialog->set_modal(true);
+    dialog->set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
+    dialog->set_keep_above(alwaysOnTop_);
+    Gtk::Dialog* shown = dialog.get();
+    shown->signal_response().connect(
+        [this, shown, completion = std::move(completion)](int response) {
+            shown->hide();
+            completion(response);
+            // The dialog is still inside its own response; it goes on a later turn.
+            Glib::signal_idle().connect_once(
+                sigc::bind(sigc::mem_fun(*this, &FloatingPanel::forgetSheet), shown));
+        });
+    sheets_.push_back(std::move(dialog));
+    shown->show();
+}
+
+void FloatingPanel::forgetSheet(Gtk::Dialog* sheet) {
+    std::erase_if(sheets_, [sheet](const auto& kept) { return kept.get() == sheet; });
+}
+
+bool FloatingPanel::hasVisibleSheet() const {
+    return std::ranges::any_of(sheets_, [](const auto& sheet) { return sheet->get_visible(); });
+}
+
+void FloatingPanel::closeSheets() {
+    sheetsClosed_ = true;
+    sheets_.clear();
 }
 
 }  // namespace velumo

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <webkit2/webkit2.h>
+
+#include "browser/DesktopLauncher.h"
+#include "browser/FloatingPanel.h"
+#include "browser/PageState.h"
+#include "browser/WebSession.h"
+
+namespace velumo {
+
+class AppDataStore;
+
+// The page of a floating window: its web view and all that the web engine
+// asks of it (loading and failed loads, error and crash pages, the navigation
+// policy, permissions, titles and the visits they record, zoom, identity and
+// media). The window's controller places the view, sends the person's
+// commands and hears of every change; the page's questions go to the panel.
+// Held by its controller through a shared pointer, so deferred steps can hold
+// it weakly.
+class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
+  public:
+    BrowserPage(AppDataStore& store, DesktopLauncher& launcher, const WebSession& session,
+                FloatingPanel& panel, const std::string& initialURL);
+    ~BrowserPage();
+    BrowserPage(const BrowserPage&) = delete;
+    BrowserPage& operator=(const BrowserPage&) = delete;
+
+    // Runs whenever the address, the title or the history changed.
+    void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
+    const PageState& state() const { return state_; }
+    // Absent until created and after the page closed.
+    WebKitWebView* webView() const { return webView_; }
+
+    // Creates the web view, once; the page owns it and the caller places it.
+    GtkWidget* createWebView();
+    // Loads `url` with the load time-out; nothing without a web view.
+    void load(const std::string& url);
+    bool canGoBack() const;
+    bool canGoForward() const;
+    void goBack();
+    void goForward();
+    void reload();
+    // The person's zoom: automatic fitting stops for good.
+    void setManualZoom(double zoom);
+    // Reloads from the origin with the new identity, unless it is unchanged.
+    void setIdentity(BrowserIdentityMode mode);
+    void pauseMedia();
+    // Drops the web view for good.
+    void close();
+
+  private:
+    using Weak = std::weak_ptr<BrowserPage>;
+
+    void changed() const;
+    void fitPageToViewport();
+    // Loads `html` in place of the page at `url`, which could not be shown.
+    void showErrorPage(const std::string& html, const std::string& url);
+    void loadStarted();
+    void loadFinished(std::optional<std::string_view> url, std::optional<std::string_view> title);
+    void recordVisitOnceNamed(bool named);
+    void recordVisit();
+
+    static void loadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
+    static gboolean loadFailed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri,
+                               GError* error, gpointer self);
+    static void titleChanged(WebKitWebView* view, GParamSpec* property, gpointer self);
+    static gboolean decidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                 WebKitPolicyDecisionType type, gpointer self);
+    static GtkWidget* createRequested(WebKitWebView* view, WebKitNavigationAction* action,
+                                      gpointer self);
+    static void processTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason,
+                                  gpointer self);
+    static gboolean permissionRequested(WebKitWebView* view, WebKitPermissionRequest* request,
+                                        gpointer self);
+
+    // Decides `decision` (none for a page's request of a new window).
+    void navigationAction(WebKitNavigationAction* action, bool targetsFrame,
+                          WebKitPolicyDecision* decision);
+    bool askPermission(WebKitPermissionRequest* request);
+
+    AppDataStore& store_;
+    DesktopLauncher& launcher_;
+    const WebSession& session_;
+    FloatingPanel& panel_;
+    std::function<void()> onChange_;
+    PageState state_;
+    WebKitWebView* webView_ = nullptr;
+
+    // Counts the loads this page starts and every commit or failure; a load's
+    // time-out puts an error page in its place only while the count is still
+    // where that load left it, that is, while nothing answered.
+    unsigned loadProgress_ = 0;
+    // What the load under way brings, as far as its end matters: a page is
+    // fitted and recorded, an error page only fitted, a failure neither.
+    enum class Loading { page, errorPage, failed };
+    Loading loading_ = Loading::page;
+    bool errorPageRequested_ = false;
+    unsigned finishedLoads_ = 0;
+    bool visitAwaitingTitle_ = false;
+};
+
+}  // namespace velumo
