@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "design/NativePalette.h"
+
+namespace velumo {
+
+// What the desktop says about light and dark.
+struct DesktopAppearance {
+    // The settings portal's org.freedesktop.appearance color-scheme (0 no
+    // preference, 1 prefer dark, 2 prefer light); absent without a portal.
+    std::optional<std::uint32_t> colorScheme;
+    // GTK's own settings as the desktop set them, the fallback.
+    std::string themeName;
+    bool preferDark = false;
+};
+
+// The appearance to show and the GTK theme to show it with: the theme's
+// dark variant is chosen through GTK's prefer-dark setting.
+struct ResolvedTheme {
+    Appearance appearance = Appearance::light;
+    std::string themeName;
+    bool operator==(const ResolvedTheme&) const = default;
+};
+
+namespace ThemeResolution {
+
+// "light" and "dark" (exact, case-sensitive) force the appearance; anything
+// else follows the desktop: the portal's scheme when it states one, else
+// GTK's prefer-dark setting or a theme named "...-dark".
+ResolvedTheme resolve(std::string_view preference, const DesktopAppearance& desktop);
+
+}  // namespace ThemeResolution
+}  // namespace velumo

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <gtkmm/cssprovider.h>
+
+#include "design/SettingsPortal.h"
+#include "design/ThemeResolution.h"
+
+namespace velumo {
+
+// The appearance of the whole application: the palette's colour definitions
+// and the style sheet of the styled widgets, and GTK's theme settings, which
+// the floating windows' chrome follows. While the preference follows the
+// desktop, a change announced by the settings portal is applied at once;
+// widgets restyle in place.
+class NativeTheme {
+  public:
+    // Created on first use, with the preference "system"; never destroyed,
+    // since GTK may still style widgets while the process ends.
+    static NativeTheme& shared();
+
+    void apply(std::string_view preference);
+    Appearance appearance() const { return shown_.appearance; }
+
+  private:
+    NativeTheme();
+    void update();
+
+    std::string preference_ = "system";
+    // GTK's settings as the desktop made them, read before this changes them.
+    DesktopAppearance desktop_;
+    SettingsPortal portal_;
+    Glib::RefPtr<Gtk::CssProvider> palette_;
+    ResolvedTheme shown_;
+    bool loaded_ = false;
+};
+
+}  // namespace velumo
