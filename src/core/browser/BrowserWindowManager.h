@@ -53,9 +53,11 @@ class BrowserWindowManager {
     void closeAll();
     void toggleBossVisibility();
     void showAdjacentWindow(int offset);
+    // Orders the window to the front, makes it key, activates the application
+    // and announces the window: what choosing it in a list of windows does.
+    void bringForward(FloatingWindow& window);
 
   private:
-    void bringForward(FloatingWindow& window);
     void activateApplication();
     void presentWorkbench();
     void postChange();

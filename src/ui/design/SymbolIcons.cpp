@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "design/AppIconTheme.h"
+
 namespace velumo::SymbolIcons {
 
 namespace {
@@ -14,11 +16,11 @@ constexpr std::array entries = {
     Entry{"arrow.clockwise", "view-refresh-symbolic"},
     Entry{"eye", "view-reveal-symbolic"},
     Entry{"eye.slash", "view-conceal-symbolic"},
-    Entry{"eye.circle", "view-reveal-symbolic"},
-    Entry{"eye.circle.fill", "view-reveal-symbolic"},
-    Entry{"eye.slash.circle.fill", "view-conceal-symbolic"},
+    Entry{"eye.circle", "velumo-eye-symbolic"},
+    Entry{"eye.circle.fill", "velumo-eye-filled-symbolic"},
+    Entry{"eye.slash.circle.fill", "velumo-eye-slash-symbolic"},
     Entry{"pin", "view-pin-symbolic"},
-    Entry{"pin.circle", "view-pin-symbolic"},
+    Entry{"pin.circle", "velumo-pin-symbolic"},
     Entry{"rectangle.on.rectangle", "focus-windows-symbolic"},
     Entry{"rectangle.expand.vertical", "view-fullscreen-symbolic"},
     Entry{"rectangle.bottomthird.inset.filled", "go-bottom-symbolic"},
@@ -35,7 +37,7 @@ constexpr std::array entries = {
     Entry{"circle.lefthalf.filled", "night-light-symbolic"},
     Entry{"square.stack.3d.up", "view-paged-symbolic"},
     Entry{"menubar.rectangle", "focus-legacy-systray-symbolic"},
-    Entry{"macwindow", "focus-top-bar-symbolic"},
+    Entry{"macwindow", "velumo-window-symbolic"},
     Entry{"macwindow.on.rectangle", "focus-windows-symbolic"},
 };
 
@@ -57,6 +59,7 @@ Gtk::Image* makeImage(std::string_view symbol, int pixelSize) {
 }
 
 void setImage(Gtk::Image& image, std::string_view symbol, int pixelSize) {
+    AppIconTheme::install();
     const auto name = iconName(symbol);
     if (name.empty()) {
         image.clear();

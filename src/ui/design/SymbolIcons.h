@@ -8,7 +8,8 @@
 namespace velumo {
 
 // The symbol names used across the interface and the icon-theme names that
-// stand for them here (symbolic icons of adwaita-icon-theme).
+// stand for them here: symbolic icons of adwaita-icon-theme, and Velumo's own
+// for the status icon, whose cases must stay distinguishable.
 namespace SymbolIcons {
 
 struct Entry {
