@@ -65,6 +65,8 @@ class BrowserWindowController final : public FloatingWindow,
     std::string displayTitle() const override { return page_->state().displayTitle(); }
     std::string currentURL() const override { return page_->state().currentURL(); }
     BrowserWindowMode mode() const override { return mode_; }
+    // The workbench's window list switches modes here.
+    void toggleModeFromUI() override { toggleAdvertisementMode(); }
 
     // BrowserToolbarDelegate
     void toolbarGoBack() override;
@@ -82,8 +84,6 @@ class BrowserWindowController final : public FloatingWindow,
     void displayControlsSetPageZoom(double zoom) override;
     void displayControlsSetBrowserMode(BrowserIdentityMode mode) override;
 
-    // The workbench's window list switches modes here.
-    void toggleModeFromUI() { toggleAdvertisementMode(); }
     // A command of the more-menu (or its key).
     void performMenuAction(MoreMenuAction action);
     // An item of the opacity submenu (10, 20, ..., 100).
