@@ -36,18 +36,34 @@ TEST(WorkbenchGrid, SlicesThreeToARowAndPadsTheLastRowWithEmptyCells) {
     } cases[] = {{0, 0, 0}, {1, 1, 1}, {3, 1, 3}, {4, 2, 1}, {5, 2, 2}, {21, 7, 3}};
     for (const auto& c : cases) {
         const auto list = bookmarks(c.count);
-        const auto rows = rules::gridRows(list);
-        ASSERT_EQ(rows.size(), c.rows) << c.count;
-        if (rows.empty()) {
+        ASSERT_EQ(rules::gridRowCount(list.size()), c.rows) << c.count;
+        if (c.rows == 0) {
             continue;
         }
-        const auto& last = rows.back();
+        const auto last = rules::gridRow(list, c.rows - 1);
         for (std::size_t column = 0; column < rules::gridColumns; ++column) {
             EXPECT_EQ(last[column].has_value(), column < c.tilesInLastRow) << c.count << column;
         }
         // Stored order, left to right and top to bottom.
-        EXPECT_EQ(rows.back()[0]->id, list[(c.rows - 1) * 3].id);
+        EXPECT_EQ(last[0]->id, list[(c.rows - 1) * 3].id);
     }
+}
+
+TEST(WorkbenchGrid, OnlyRowsMeetingTheVisibleBandAreWanted) {
+    using Range = rules::RowRange;
+    // Rows are 44 high, 6 apart: row n spans [50n, 50n + 44).
+    EXPECT_EQ(rules::rowsMeeting(0, 44, 10), (Range{0, 1}));
+    EXPECT_EQ(rules::rowsMeeting(0, 50.5, 10), (Range{0, 2}));
+    EXPECT_EQ(rules::rowsMeeting(120, 300, 10), (Range{2, 6}));
+    EXPECT_EQ(rules::rowsMeeting(-100, 30, 10), (Range{0, 1}));
+    EXPECT_EQ(rules::rowsMeeting(400, 10'000, 10), (Range{8, 10}));
+    for (const auto& empty : {rules::rowsMeeting(-200, -10, 10), rules::rowsMeeting(600, 700, 10),
+                              rules::rowsMeeting(0, 500, 0), rules::rowsMeeting(30, 30, 10)}) {
+        EXPECT_EQ(empty.first, empty.end);
+    }
+    EXPECT_EQ(rules::gridHeight(0), 0);
+    EXPECT_EQ(rules::gridHeight(1), 44);
+    EXPECT_EQ(rules::gridHeight(334), 334 * 50 - 6);
 }
 
 TEST(WorkbenchGrid, TilesShowTheHostOrElseTheWholeAddress) {

@@ -266,6 +266,35 @@ TEST_F(Workbench, TheGridIsLeftAloneWhenUnchangedAndBuiltOnlyWhileShown) {
     EXPECT_EQ(labelTexts(view().historyStack()), std::vector<std::string>{"Bing"});
 }
 
+TEST_F(Workbench, AThousandBookmarksMakeOnlyTheRowsNearTheViewYetTheWholeGridScrolls) {
+    std::vector<Bookmark> many;
+    for (int i = 0; i < 1000; ++i) {
+        Bookmark bookmark;
+        bookmark.id = "b-" + std::to_string(i);
+        bookmark.url = "https://site" + std::to_string(i) + ".example/";
+        bookmark.title = "站点 " + std::to_string(i);
+        many.push_back(bookmark);
+    }
+    view().rebuildBookmarks(many);
+    auto& grid = view().bookmarkGrid();
+    ASSERT_TRUE(runUntil([&] { return grid.get_allocated_height() == 334 * 50 - 6; }));
+    runFor(std::chrono::milliseconds(200));
+    EXPECT_LT(gridRows().size(), 60U);
+    EXPECT_EQ(labelTexts(*gridRows().front()).front(), "站点 0");
+
+    auto* page = dynamic_cast<Gtk::ScrolledWindow*>(grid.get_ancestor(GTK_TYPE_SCROLLED_WINDOW));
+    page->get_vadjustment()->set_value(page->get_vadjustment()->get_upper());
+    // The last row, with the last tile, is laid out 333 rows down.
+    ASSERT_TRUE(runUntil([&] {
+        const auto texts = labelTexts(*gridRows().back());
+        int x = 0;
+        int y = 0;
+        gridRows().back()->translate_coordinates(grid, 0, 0, x, y);
+        return !texts.empty() && texts.front() == "站点 999" && y == 333 * 50;
+    }));
+    EXPECT_LT(gridRows().size(), 60U);
+}
+
 TEST_F(Workbench, RecentVisitsShowTheFiveNewestOpenOnAClickAndClearWithoutAsking) {
     EXPECT_EQ(labelTexts(view().historyStack()), std::vector<std::string>{"暂无访问记录"});
     server_.page("/visit", "<title>访问</title>");
@@ -294,11 +323,19 @@ TEST_F(Workbench, WindowRowsFollowModeVisibilityAndClosing) {
     auto first = open(server_.url("/a"));
     auto second = open(server_.url("/b"));
     // Rows are rebuilt under the click that changes them, so each step looks
-    // the buttons up anew.
+    // its row up anew; a page's title may arrive after its load finished.
     const auto rowOf = [&](const std::string& title) -> Gtk::Widget& {
-        return *firstOf<Gtk::Label>(view().windowStack(), [&](Gtk::Label& label) {
-                    return label.get_text() == title;
-                }).get_parent();
+        Gtk::Label* label = nullptr;
+        runUntil([&] {
+            for (auto* candidate : all<Gtk::Label>(view().windowStack())) {
+                label = candidate->get_text() == title ? candidate : label;
+            }
+            return label != nullptr;
+        });
+        if (label == nullptr) {
+            throw std::runtime_error("no row for " + title);
+        }
+        return *label->get_parent();
     };
     EXPECT_EQ(labelTexts(rowOf("第一个窗口")),
               (std::vector<std::string>{"第一个窗口", "转广告", "隐藏"}));

@@ -20,6 +20,8 @@ class BookmarkGridSchedule {
     bool becameVisible() const { return stale_; }
     // The list to build from; the grid shows it from now on.
     const std::vector<Bookmark>& build();
+    // The latest list; while the grid is not stale it shows the same tiles.
+    const std::vector<Bookmark>& list() const { return latest_; }
 
   private:
     std::vector<Bookmark> latest_;

@@ -1,6 +1,7 @@
 #include "workbench/WorkbenchRules.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "data/Url.h"
 
@@ -11,12 +12,38 @@ BookmarkTile tile(const Bookmark& bookmark) {
             bookmark.faviconURL};
 }
 
-std::vector<GridRow> gridRows(std::span<const Bookmark> bookmarks) {
-    std::vector<GridRow> rows((bookmarks.size() + gridColumns - 1) / gridColumns);
-    for (std::size_t i = 0; i < bookmarks.size(); ++i) {
-        rows[i / gridColumns][i % gridColumns] = tile(bookmarks[i]);
+std::size_t gridRowCount(std::size_t bookmarks) {
+    return (bookmarks + gridColumns - 1) / gridColumns;
+}
+
+GridRow gridRow(std::span<const Bookmark> bookmarks, std::size_t row) {
+    GridRow cells;
+    for (std::size_t column = 0; column < gridColumns; ++column) {
+        if (const std::size_t index = row * gridColumns + column; index < bookmarks.size()) {
+            cells[column] = tile(bookmarks[index]);
+        }
     }
-    return rows;
+    return cells;
+}
+
+RowRange rowsMeeting(double from, double to, std::size_t rowCount) {
+    constexpr double pitch = gridRowHeight + gridRowSpacing;
+    if (rowCount == 0 || !(to > from) || to <= 0) {
+        return {};
+    }
+    const auto row = [&](double y) {
+        return std::min(static_cast<double>(rowCount), std::max(0.0, std::floor(y / pitch)));
+    };
+    // A band ending in the gap below a row does not reach the next one.
+    const auto first = static_cast<std::size_t>(row(from));
+    const auto end = static_cast<std::size_t>(row(std::ceil(to) - 1) + 1);
+    return {std::min(first, rowCount), std::min(end, rowCount)};
+}
+
+double gridHeight(std::size_t rowCount) {
+    return rowCount == 0
+               ? 0
+               : static_cast<double>(rowCount) * (gridRowHeight + gridRowSpacing) - gridRowSpacing;
 }
 
 bool sameGrid(std::span<const Bookmark> shown, std::span<const Bookmark> bookmarks) {

@@ -36,6 +36,8 @@ struct WindowRowTitles {
 namespace WorkbenchRules {
 
 inline constexpr std::size_t gridColumns = 3;
+inline constexpr double gridRowHeight = 44;
+inline constexpr double gridRowSpacing = 6;
 inline constexpr std::size_t recentVisitLimit = 5;
 // The product's own site, opened by "官网" in the desktop's browser.
 inline constexpr std::string_view websiteAddress = "https://velumo.orvantis.com/";
@@ -45,8 +47,20 @@ using GridRow = std::array<std::optional<BookmarkTile>, gridColumns>;
 
 BookmarkTile tile(const Bookmark& bookmark);
 
-// The bookmarks in stored order, three to a row.
-std::vector<GridRow> gridRows(std::span<const Bookmark> bookmarks);
+// Rows hold the bookmarks in stored order, three to a row.
+std::size_t gridRowCount(std::size_t bookmarks);
+GridRow gridRow(std::span<const Bookmark> bookmarks, std::size_t row);
+
+// The rows [first, end) of a grid of `rowCount` rows that meet the band
+// [from, to), in the grid's own coordinates.
+struct RowRange {
+    std::size_t first = 0;
+    std::size_t end = 0;
+    bool operator==(const RowRange&) const = default;
+};
+RowRange rowsMeeting(double from, double to, std::size_t rowCount);
+// The grid's height: the rows and the gaps between them.
+double gridHeight(std::size_t rowCount);
 
 // Whether two bookmark lists give the same tiles in the same places, so a
 // grid built from one also shows the other.

@@ -15,7 +15,7 @@ namespace {
 constexpr auto retryAfter = std::chrono::minutes(5);
 // A kept icon older than this is fetched anew behind the one shown.
 constexpr auto entryLifetime = std::chrono::hours(24 * 7);
-constexpr gsize chunkSize = 64 * 1024;
+constexpr gsize chunkSize = gsize{64} * 1024;
 // A larger image is refused before its pixels are decoded.
 constexpr int largestSide = 2048;
 constexpr guint requestTimeoutSeconds = 20;

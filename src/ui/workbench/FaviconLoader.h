@@ -26,7 +26,7 @@ class FaviconLoader {
     using Ready = sigc::slot<void(const Glib::RefPtr<Gdk::Pixbuf>&)>;
 
     // A body larger than this is no icon; it leaves the globe.
-    static constexpr std::size_t maximumBodySize = 256 * 1024;
+    static constexpr std::size_t maximumBodySize = std::size_t{256} * 1024;
     // The side of a tile's icon in logical pixels.
     static constexpr int iconSide = 24;
 

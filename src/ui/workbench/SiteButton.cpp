@@ -8,7 +8,7 @@
 namespace velumo {
 
 SiteButton::SiteButton(const BookmarkTile& tile, FaviconLoader& favicons,
-                       std::function<void()> handler)
+                       const std::function<void()>& handler)
     : favicon_(tile, favicons) {
     get_style_context()->add_class("velumo-site-button");
     set_relief(Gtk::RELIEF_NONE);
@@ -21,7 +21,7 @@ SiteButton::SiteButton(const BookmarkTile& tile, FaviconLoader& favicons,
                                                   NativeTextColor::muted);
     auto* names = nativeVStack({title, host}, 0);
     add(*WorkbenchWidgets::row(8, {&favicon_, names}));
-    signal_clicked().connect(std::move(handler));
+    signal_clicked().connect(handler);
 }
 
 }  // namespace velumo

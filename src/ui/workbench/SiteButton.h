@@ -16,7 +16,8 @@ class SiteButton : public Gtk::Button {
   public:
     static constexpr int height = 44;
 
-    SiteButton(const BookmarkTile& tile, FaviconLoader& favicons, std::function<void()> handler);
+    SiteButton(const BookmarkTile& tile, FaviconLoader& favicons,
+               const std::function<void()>& handler);
 
     FaviconImageView& favicon() { return favicon_; }
 

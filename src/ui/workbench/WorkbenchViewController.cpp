@@ -24,7 +24,7 @@ using namespace WorkbenchWidgets;
 
 constexpr int tipCardWidth = 280;
 constexpr int historyCardWidth = 300;
-constexpr int gridRowSpacing = 10;
+constexpr int gridColumnSpacing = 10;
 
 Gtk::Image* symbolImage(std::string_view symbol, int pixelSize, const std::string& name) {
     auto* image = SymbolIcons::makeImage(symbol, pixelSize);
@@ -44,6 +44,12 @@ Gtk::Box* column(int spacing, std::initializer_list<Gtk::Widget*> views, Gtk::Wi
 }
 
 }  // namespace
+
+WorkbenchViewController::Services WorkbenchViewController::sharedServices(
+    DesktopLauncher& launcher, std::function<void()> showSettings) {
+    return {AppDataStore::shared(), BrowserWindowManager::shared(), launcher,
+            FaviconLoader::shared(), std::move(showSettings)};
+}
 
 WorkbenchViewController::WorkbenchViewController(Services services)
     : services_(std::move(services)),
@@ -223,26 +229,27 @@ void WorkbenchViewController::rebuildBookmarks(std::vector<Bookmark> bookmarks) 
 }
 
 void WorkbenchViewController::buildBookmarkGrid() {
-    clear(bookmarkGrid_);
     const auto& bookmarks = gridSchedule_.build();
     if (bookmarks.empty()) {
-        auto* empty = nativeLabel("暂无收藏，可在悬浮窗的更多菜单中添加", 13, Pango::WEIGHT_NORMAL,
-                                  NativeTextColor::muted);
-        bookmarkGrid_.pack_start(*empty, Gtk::PACK_SHRINK);
-        empty->show();
+        bookmarkGrid_.setPlaceholder(*nativeLabel("暂无收藏，可在悬浮窗的更多菜单中添加", 13,
+                                                  Pango::WEIGHT_NORMAL, NativeTextColor::muted));
         return;
     }
-    for (const auto& cells : WorkbenchRules::gridRows(bookmarks)) {
-        // Equal columns; a short last row keeps empty cells on the right.
-        auto* line = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, gridRowSpacing);
-        line->set_homogeneous(true);
-        line->set_size_request(-1, SiteButton::height);
-        for (const auto& cell : cells) {
-            line->pack_start(cell ? *bookmarkTile(*cell) : *Gtk::make_managed<Gtk::Box>());
-        }
-        bookmarkGrid_.pack_start(*line, Gtk::PACK_SHRINK);
+    bookmarkGrid_.setRows(WorkbenchRules::gridRowCount(bookmarks.size()),
+                          [this](std::size_t row) { return gridRow(row); });
+}
+
+Gtk::Widget* WorkbenchViewController::gridRow(std::size_t row) {
+    // Rows are made as the page scrolls to them, from the list the schedule
+    // holds: until the grid is built anew it shows the same tiles.
+    const auto cells = WorkbenchRules::gridRow(gridSchedule_.list(), row);
+    // Equal columns; a short last row keeps empty cells on the right.
+    auto* line = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, gridColumnSpacing);
+    line->set_homogeneous(true);
+    for (const auto& cell : cells) {
+        line->pack_start(cell ? *bookmarkTile(*cell) : *Gtk::make_managed<Gtk::Box>());
     }
-    bookmarkGrid_.show_all();
+    return line;
 }
 
 Gtk::Widget* WorkbenchViewController::bookmarkTile(const BookmarkTile& tile) {
@@ -356,7 +363,7 @@ void WorkbenchViewController::createFromAddress() {
 
 void WorkbenchViewController::open(const std::optional<std::string>& url) {
     if (url) {
-        services_.manager.createWindow(*url, modeControl_.selectedMode());
+        services_.manager.createWindow(url, modeControl_.selectedMode());
     }
 }
 

@@ -18,6 +18,7 @@
 #include "design/NativeModeControl.h"
 #include "design/NativeSymbolButton.h"
 #include "workbench/BookmarkGridSchedule.h"
+#include "workbench/BookmarkGridView.h"
 #include "workbench/FaviconLoader.h"
 #include "workbench/TipCarousel.h"
 #include "workbench/WorkbenchRules.h"
@@ -40,6 +41,9 @@ class WorkbenchViewController {
         // The settings button's action.
         std::function<void()> showSettings;
     };
+
+    // The application's: the shared store, window manager and icon loader.
+    static Services sharedServices(DesktopLauncher& launcher, std::function<void()> showSettings);
 
     explicit WorkbenchViewController(Services services);
     WorkbenchViewController(const WorkbenchViewController&) = delete;
@@ -71,7 +75,7 @@ class WorkbenchViewController {
     Gtk::Entry& addressField() { return addressField_; }
     NativeAccentButton& openButton() { return openButton_; }
     NativeModeControl& modeControl() { return modeControl_; }
-    Gtk::Box& bookmarkGrid() { return bookmarkGrid_; }
+    BookmarkGridView& bookmarkGrid() { return bookmarkGrid_; }
     Gtk::Box& historyStack() { return historyStack_; }
     Gtk::Box& windowStack() { return windowStack_; }
     Gtk::Box& tipContentStack() { return tipContentStack_; }
@@ -88,6 +92,7 @@ class WorkbenchViewController {
     Gtk::Widget* makeActivity();
     Gtk::Widget* tipView(const WorkbenchTip& tip);
     void buildBookmarkGrid();
+    Gtk::Widget* gridRow(std::size_t row);
     Gtk::Widget* bookmarkTile(const BookmarkTile& tile);
     // Opens the text of a stored address; one that does not parse opens nothing.
     void openStored(const std::string& url);
@@ -100,7 +105,7 @@ class WorkbenchViewController {
     Gtk::Entry addressField_;
     NativeAccentButton openButton_;
     NativeModeControl modeControl_;
-    Gtk::Box bookmarkGrid_{Gtk::ORIENTATION_VERTICAL, 6};
+    BookmarkGridView bookmarkGrid_;
     Gtk::Box historyStack_{Gtk::ORIENTATION_VERTICAL, 8};
     Gtk::Box windowStack_{Gtk::ORIENTATION_VERTICAL, 8};
     Gtk::Box tipContentStack_{Gtk::ORIENTATION_VERTICAL};

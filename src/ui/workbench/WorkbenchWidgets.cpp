@@ -1,7 +1,6 @@
 #include "workbench/WorkbenchWidgets.h"
 
 #include <atkmm/object.h>
-#include <vector>
 
 #include "MainQueue.h"
 #include "design/SymbolIcons.h"
@@ -9,17 +8,17 @@
 namespace velumo::WorkbenchWidgets {
 namespace {
 
-Gtk::Button* callbackButton(std::function<void()> handler) {
+Gtk::Button* callbackButton(const std::function<void()>& handler) {
     auto* button = Gtk::make_managed<Gtk::Button>();
-    button->signal_clicked().connect(std::move(handler));
+    button->signal_clicked().connect(handler);
     return button;
 }
 
 }  // namespace
 
 Gtk::Button* iconActionButton(std::string_view symbol, const std::string& label, int side,
-                              std::function<void()> handler) {
-    auto* button = callbackButton(std::move(handler));
+                              const std::function<void()>& handler) {
+    auto* button = callbackButton(handler);
     button->get_style_context()->add_class("velumo-icon-action");
     button->set_relief(Gtk::RELIEF_NONE);
     button->set_image(*SymbolIcons::makeImage(symbol, side * 4 / 7));
@@ -31,15 +30,15 @@ Gtk::Button* iconActionButton(std::string_view symbol, const std::string& label,
     return button;
 }
 
-Gtk::Button* actionButton(const std::string& title, std::function<void()> handler) {
-    auto* button = callbackButton(std::move(handler));
+Gtk::Button* actionButton(const std::string& title, const std::function<void()>& handler) {
+    auto* button = callbackButton(handler);
     button->set_label(title);
     button->set_valign(Gtk::ALIGN_CENTER);
     return button;
 }
 
-Gtk::Button* textActionButton(const std::string& title, std::function<void()> handler) {
-    auto* button = callbackButton(std::move(handler));
+Gtk::Button* textActionButton(const std::string& title, const std::function<void()>& handler) {
+    auto* button = callbackButton(handler);
     button->get_style_context()->add_class("velumo-text-action");
     button->set_relief(Gtk::RELIEF_NONE);
     auto* label = truncatedLabel(title, 12, Pango::WEIGHT_MEDIUM, NativeTextColor::accent);
@@ -72,18 +71,15 @@ Gtk::Widget* spacer() {
     return Gtk::make_managed<Gtk::Box>();
 }
 
+void retire(Gtk::Widget& widget) {
+    GObject* held = G_OBJECT(g_object_ref(widget.gobj()));
+    MainQueue::async([held] { g_object_unref(held); });
+}
+
 void clear(Gtk::Box& box) {
-    std::vector<GObject*> retired;
     for (auto* child : box.get_children()) {
-        retired.push_back(G_OBJECT(g_object_ref(child->gobj())));
+        retire(*child);
         box.remove(*child);
-    }
-    if (!retired.empty()) {
-        MainQueue::async([retired = std::move(retired)] {
-            for (auto* child : retired) {
-                g_object_unref(child);
-            }
-        });
     }
 }
 

@@ -18,14 +18,14 @@ namespace velumo::WorkbenchWidgets {
 // A borderless button showing `symbol` in the muted colour, named `label`
 // for assistive technologies and its tool tip; `side` pixels square.
 Gtk::Button* iconActionButton(std::string_view symbol, const std::string& label, int side,
-                              std::function<void()> handler);
+                              const std::function<void()>& handler);
 
 // A push button with a title, in the theme's own look.
-Gtk::Button* actionButton(const std::string& title, std::function<void()> handler);
+Gtk::Button* actionButton(const std::string& title, const std::function<void()>& handler);
 
 // A borderless, left-aligned title in the accent colour at 12 pixels, medium
 // weight, cut short with an ellipsis when space runs out.
-Gtk::Button* textActionButton(const std::string& title, std::function<void()> handler);
+Gtk::Button* textActionButton(const std::string& title, const std::function<void()>& handler);
 
 // A one-line label cut short with an ellipsis at its end.
 Gtk::Label* truncatedLabel(const std::string& text, int size, Pango::Weight weight,
@@ -39,9 +39,12 @@ Gtk::Box* row(int spacing, std::initializer_list<Gtk::Widget*> views,
 // A plain widget for row() to stretch.
 Gtk::Widget* spacer();
 
-// Removes every child of `box`. The children live on until the next turn of
-// the main loop: a rebuild often starts from a click on one of them, whose
-// handler is still running.
+// Keeps `widget` alive until the next turn of the main loop, whatever its
+// parent does meanwhile: lists are often rebuilt from a click on one of
+// their rows, whose handler is still running.
+void retire(Gtk::Widget& widget);
+
+// Removes every child of `box`, each retired.
 void clear(Gtk::Box& box);
 
 }  // namespace velumo::WorkbenchWidgets
