@@ -1,4 +1,4 @@
-#include <optional>
+#include <memory>
 
 #include <gdk/gdk.h>
 #include <gtkmm/application.h>
@@ -8,8 +8,9 @@
 #include "browser/BrowserWindowManager.h"
 #include "browser/GioDesktopLauncher.h"
 #include "browser/ScreenLayout.h"
-#include "browser/WebSession.h"
 #include "data/AppDataStore.h"
+#include "design/NativeDesignSystem.h"
+#include "workbench/WorkbenchWindowController.h"
 
 int main(int argc, char** argv) {
     // Keeping windows above others, placing them and reading the pointer need
@@ -19,16 +20,21 @@ int main(int argc, char** argv) {
     velumo::GtkApplicationPort applicationPort(application);
     velumo::GioDesktopLauncher launcher;
     auto& manager = velumo::BrowserWindowManager::shared();
+    std::unique_ptr<velumo::WorkbenchWindowController> workbench;
 
     application->signal_startup().connect([&] {
+        auto& store = velumo::AppDataStore::shared();
+        velumo::applyNativeTheme(store.snapshot().settings.themePreference);
         manager.setApplicationPort(&applicationPort);
-        manager.setWindowFactory(velumo::BrowserWindowController::factory(
-            velumo::AppDataStore::shared(), launcher, velumo::WebSession::shared(),
-            &velumo::ScreenLayout::ofDisplay));
+        manager.setWindowFactory(velumo::BrowserWindowController::factoryWithSharedSession(
+            store, launcher, &velumo::ScreenLayout::ofDisplay));
+        workbench = std::make_unique<velumo::WorkbenchWindowController>(
+            velumo::WorkbenchViewController::sharedServices(launcher, {}));
+        // The workbench is only ever hidden, so the application keeps running.
+        application->add_window(workbench->window());
+        manager.setWorkbenchPresenter([&] { workbench->showWindow(); });
     });
-    // Every launch, the first and each later one, opens a floating window on
-    // the search engine's home page. The application ends with its last window.
-    application->signal_activate().connect(
-        [&] { manager.createWindow(std::nullopt, velumo::BrowserWindowMode::window); });
+    // Every launch, the first and each later one, shows the workbench.
+    application->signal_activate().connect([&] { workbench->showWindow(); });
     return application->run(argc, argv);
 }

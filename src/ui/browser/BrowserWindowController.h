@@ -45,6 +45,12 @@ class BrowserWindowController final : public FloatingWindow,
     // Makes the windows of a manager with these services.
     static FloatingWindowFactory factory(AppDataStore& store, DesktopLauncher& launcher,
                                          const WebSession& session, ScreenLayoutProvider screens);
+    // The same over the shared web session, taken when the first window is
+    // made: making it starts WebKit's network process, which nothing needs
+    // before a page opens.
+    static FloatingWindowFactory factoryWithSharedSession(AppDataStore& store,
+                                                          DesktopLauncher& launcher,
+                                                          ScreenLayoutProvider screens);
 
     BrowserWindowController(Services services, const std::string& initialURL,
                             BrowserWindowMode mode);
