@@ -2,7 +2,7 @@
 // a few of their own (some with site icons), recent visits and two floating
 // windows, in the light or dark appearance. Prints "ready" once everything
 // has arrived, then waits for SIGTERM; scripts/run --screenshots photographs it.
-// Usage: velumo_workbench_showcase light|dark top|bottom
+// Usage: velumo_workbench_showcase light|dark top|end
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -90,11 +90,11 @@ struct Progress {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s light|dark top|bottom\n", argv[0]);
+        std::fprintf(stderr, "usage: %s light|dark top|end\n", argv[0]);
         return EXIT_FAILURE;
     }
     const std::string appearance = argv[1];
-    const bool bottom = std::string(argv[2]) == "bottom";
+    const bool end = std::string(argv[2]) == "end";
     gdk_set_allowed_backends("x11");
     auto application = Gtk::Application::create("org.example.VelumoWorkbenchShowcase",
                                                 Gio::APPLICATION_NON_UNIQUE);
@@ -128,12 +128,14 @@ int main(int argc, char** argv) {
               std::tuple{"设计稿评审", "/design", "localhost"},
               std::tuple{"接口文档", "/api", "127.0.0.1"},
               std::tuple{"Grafana 监控", "/grafana", "localhost"}}) {
-            (void)store.addBookmarkThrowing(site.url(path, host), title);
+            [[maybe_unused]] const auto added =
+                store.addBookmarkThrowing(site.url(path, host), title);
         }
         for (const auto* title :
              {"GitHub · 拉取请求 #128：修复浮窗在多显示器上的定位", "百度一下，你就知道",
               "哔哩哔哩 (゜-゜)つロ 干杯~", "知乎 - 有问题，就会有答案", "V2EX", "Bing"}) {
-            (void)store.recordVisitThrowing("https://www.example.com/", title);
+            [[maybe_unused]] const auto visited =
+                store.recordVisitThrowing("https://www.example.com/", title);
         }
         workbench = std::make_unique<velumo::WorkbenchWindowController>(
             velumo::WorkbenchViewController::Services{store, manager, launcher, favicons, {}});
@@ -168,7 +170,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
             return G_SOURCE_REMOVE;
         },
-        new Progress{&manager, &favicons, bottom ? &workbench : nullptr});
+        new Progress{&manager, &favicons, end ? &workbench : nullptr});
     const int status = application->run(1, argv);
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
