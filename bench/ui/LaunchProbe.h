@@ -5,9 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include <glib-unix.h>
 #include <gtkmm/application.h>
 #include <gtkmm/window.h>
+
+#include "MeasuredApplication.h"
 
 // What the launch figure programs share: the arguments "EXEC_NS hold|exit"
 // (EXEC_NS: the wall-clock time in nanoseconds taken just before the program
@@ -25,15 +26,7 @@ class LaunchProbe {
         started_ =
             std::chrono::system_clock::time_point(std::chrono::nanoseconds(std::stoll(argv[1])));
         hold_ = std::string(argv[2]) == "hold";
-        gdk_set_allowed_backends("x11");
-        application = Gtk::Application::create(applicationId, Gio::APPLICATION_NON_UNIQUE);
-        g_unix_signal_add(
-            SIGTERM,
-            +[](gpointer app) {
-                static_cast<Gtk::Application*>(app)->quit();
-                return G_SOURCE_REMOVE;
-            },
-            application.get());
+        application = measuredApplication(applicationId);
     }
 
     void watch(Gtk::Window& window) {

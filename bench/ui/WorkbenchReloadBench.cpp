@@ -14,6 +14,7 @@
 #include <benchmark/benchmark.h>
 #include <gtkmm/main.h>
 
+#include "../core/BenchDocuments.h"
 #include "browser/DesktopLauncher.h"
 #include "data/AppDataSanitizer.h"
 #include "workbench/WorkbenchWindowController.h"
@@ -34,23 +35,10 @@ void drain() {
 
 // A seeded document with `count` bookmarks and a full history. The icons
 // live on a closed local port, so they fail at once and touch no network.
-AppDataSnapshot documentWith(std::int64_t count) {
-    AppDataSnapshot document;
-    document.defaultBookmarksSeedVersion = 1;
-    for (std::int64_t i = 0; i < count; ++i) {
-        const auto n = std::to_string(i);
-        Bookmark bookmark;
-        bookmark.id = "b-18c0f5e7a00-" + n;
-        bookmark.url = "https://site" + n + ".example.com/start?ref=velumo";
-        bookmark.title = "站点 " + n;
-        bookmark.faviconURL = "http://127.0.0.1:9/favicon-" + n + ".ico";
-        bookmark.position = static_cast<std::uint32_t>(i);
-        document.bookmarks.push_back(std::move(bookmark));
-    }
-    for (int i = 0; i < 50; ++i) {
-        const auto n = std::to_string(i);
-        document.history.push_back({"h-18c0f5e7a00-" + n, "https://example.com/page/" + n,
-                                    "页面 " + n, 1'700'000'000'000});
+AppDataSnapshot documentWithLocalIcons(std::int64_t count) {
+    AppDataSnapshot document = documentWith(count);
+    for (auto& bookmark : document.bookmarks) {
+        bookmark.faviconURL = "http://127.0.0.1:9/" + bookmark.id + ".ico";
     }
     return document;
 }
@@ -63,7 +51,7 @@ class Bench {
         folder_ = made;
         g_free(made);
         std::ofstream(folder_ / "app-data.json")
-            << AppDataSanitizer::encode(documentWith(bookmarks)).value();
+            << AppDataSanitizer::encode(documentWithLocalIcons(bookmarks)).value();
         store_ = std::make_unique<AppDataStore>(folder_ / "app-data.json");
         manager_ = std::make_unique<BrowserWindowManager>(*store_);
         favicons_ = std::make_unique<FaviconLoader>(folder_ / "favicons", FaviconLoader::iconSide);

@@ -9,11 +9,11 @@
 #include <string>
 #include <tuple>
 
-#include <glib-unix.h>
 #include <gtkmm/application.h>
 #include <gtkmm/scrolledwindow.h>
 #include <libsoup/soup.h>
 
+#include "MeasuredApplication.h"
 #include "app/GtkApplicationPort.h"
 #include "browser/BrowserWindowController.h"
 #include "browser/GioDesktopLauncher.h"
@@ -95,16 +95,7 @@ int main(int argc, char** argv) {
     }
     const std::string appearance = argv[1];
     const bool end = std::string(argv[2]) == "end";
-    gdk_set_allowed_backends("x11");
-    auto application = Gtk::Application::create("org.example.VelumoWorkbenchShowcase",
-                                                Gio::APPLICATION_NON_UNIQUE);
-    g_unix_signal_add(
-        SIGTERM,
-        +[](gpointer app) {
-            static_cast<Gtk::Application*>(app)->quit();
-            return G_SOURCE_REMOVE;
-        },
-        application.get());
+    auto application = measuredApplication("org.example.VelumoWorkbenchShowcase");
 
     char* made = g_dir_make_tmp("velumo-showcase-XXXXXX", nullptr);
     const std::filesystem::path folder = made;
@@ -124,7 +115,8 @@ int main(int argc, char** argv) {
         manager.setWindowFactory(velumo::BrowserWindowController::factory(
             store, launcher, session, &velumo::ScreenLayout::ofDisplay));
         for (const auto& [title, path, host] :
-             {std::tuple{"团队周报与项目进度汇总（第三季度）", "/report", "127.0.0.1"},
+             {std::tuple{"团队周报与项目进度汇总（第三季度，含各小组的详细数据与下季度计划）",
+                         "/report", "127.0.0.1"},
               std::tuple{"设计稿评审", "/design", "localhost"},
               std::tuple{"接口文档", "/api", "127.0.0.1"},
               std::tuple{"Grafana 监控", "/grafana", "localhost"}}) {
@@ -132,8 +124,9 @@ int main(int argc, char** argv) {
                 store.addBookmarkThrowing(site.url(path, host), title);
         }
         for (const auto* title :
-             {"GitHub · 拉取请求 #128：修复浮窗在多显示器上的定位", "百度一下，你就知道",
-              "哔哩哔哩 (゜-゜)つロ 干杯~", "知乎 - 有问题，就会有答案", "V2EX", "Bing"}) {
+             {"百度一下，你就知道", "哔哩哔哩 (゜-゜)つロ 干杯~", "知乎 - 有问题，就会有答案",
+              "Bing",
+              "GitHub · 拉取请求 #128：修复浮窗在多显示器上的定位与缩放，并补上对应的界面测试"}) {
             [[maybe_unused]] const auto visited =
                 store.recordVisitThrowing("https://www.example.com/", title);
         }
