@@ -76,6 +76,8 @@ TEST(DecodeDocument, UnreadableFilesDecodeToNothing) {
         file("[]", R"([{"id": "h", "url": "https://a.com", "title": "T"}])"),
         file("[]", "[]", "{}", categories(R"([{"id": "c", "title": "C"}])")),
         file("[]", "[]", R"({"searchEngine": 1})"), file("[]", "[]", R"({"defaultOpacity": "1"})"),
+        // A raw NUL never stands in JSON text; the parser would stop there.
+        file("[]") + std::string("\0{\"version\": 3}", 15),
         // Nesting far deeper than any real file, even under an unknown key.
         file("[]", "[]", "{}",
              R"(, "unknown": )" + std::string(100000, '[') + std::string(100000, ']'))};
