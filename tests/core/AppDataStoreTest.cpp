@@ -80,6 +80,10 @@ class AppDataStoreTest : public ::testing::Test {
     std::optional<AppDataStore> store;
 };
 
+std::filesystem::perms modeOf(const std::filesystem::path& path) {
+    return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
+}
+
 TEST_F(AppDataStoreTest, FirstStartWritesThePrivateSeededDefaultDocument) {
     const auto nested = temporary.path() / "a" / "b" / "app-data.json";
     const auto snapshot = AppDataStore(nested, fixedClock).snapshot();
@@ -87,8 +91,15 @@ TEST_F(AppDataStoreTest, FirstStartWritesThePrivateSeededDefaultDocument) {
     EXPECT_EQ(snapshot.bookmarks.size(), 21U);
     EXPECT_EQ(contentsOf(nested), encoded(snapshot));
     EXPECT_EQ(namesIn(nested.parent_path()), Names{"app-data.json"});
-    EXPECT_EQ(std::filesystem::status(nested).permissions() & std::filesystem::perms::all,
+    EXPECT_EQ(modeOf(nested),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(modeOf(nested.parent_path()), std::filesystem::perms::owner_all);
+
+    // A folder that was there already, made by anything else, is made private too.
+    std::filesystem::create_directories(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms(0755));
+    startWith({});
+    EXPECT_EQ(modeOf(folder), std::filesystem::perms::owner_all);
 }
 
 TEST_F(AppDataStoreTest, UnreadableFilesAreKeptAsideUnderNamesNotYetTaken) {

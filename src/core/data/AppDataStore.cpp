@@ -191,9 +191,10 @@ StoreResult<void> AppDataStore::mutate(const std::function<void(AppDataSnapshot&
 
 StoreResult<void> AppDataStore::save(const AppDataSnapshot& document) const {
     const auto folder = path_.parent_path();
-    if (!folder.empty() && g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
-        return std::unexpected(
-            StoreFailure::saving("无法创建文件夹 " + folder.string() + "：" + g_strerror(errno)));
+    if (!folder.empty()) {
+        if (auto made = DurableFile::makePrivateFolder(folder); !made) {
+            return std::unexpected(StoreFailure::saving(made.error()));
+        }
     }
     auto bytes = AppDataSanitizer::encode(document);
     if (!bytes) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -141,6 +142,16 @@ void removeLeftovers(const std::filesystem::path& file) {
             std::filesystem::remove(entry->path(), statusError);
         }
     }
+}
+
+std::expected<void, std::string> makePrivateFolder(const std::filesystem::path& folder) {
+    if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
+        return std::unexpected(failure("无法创建文件夹", folder, errno));
+    }
+    // Made by someone else, the folder keeps its mode (only its owner may
+    // change it); that does not stop saving, so it is no failure.
+    ::chmod(folder.c_str(), 0700);
+    return {};
 }
 
 }  // namespace velumo::DurableFile

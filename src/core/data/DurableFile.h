@@ -24,5 +24,10 @@ std::expected<void, std::string> replace(const std::filesystem::path& file, std:
 // short: regular files beside it named exactly like the ones replace() makes.
 void removeLeftovers(const std::filesystem::path& file);
 
+// Creates the folder with its missing parents (mode 0700) and makes the folder
+// itself 0700 whatever mode it had before: what it holds is the user's alone.
+// The message says what failed.
+std::expected<void, std::string> makePrivateFolder(const std::filesystem::path& folder);
+
 }  // namespace DurableFile
 }  // namespace velumo
