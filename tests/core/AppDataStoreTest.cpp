@@ -1,11 +1,19 @@
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <glib.h>
@@ -29,12 +37,18 @@ constexpr std::uint64_t fixedTime = 1'700'000'000'123;
 const AppDataStore::Clock fixedClock = [] { return fixedTime; };
 
 std::string contentsOf(const std::filesystem::path& file) {
-    return DurableFile::read(file).value_or("<unreadable>");
+    return DurableFile::read(file, std::numeric_limits<std::size_t>::max())
+        .value_or("<unreadable>");
 }
 
 void writeText(const std::filesystem::path& file, const std::string& text) {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << text;
+}
+
+// The name a file is set aside under at `time`, when no other took it first.
+std::string asideName(const std::string& name, std::uint64_t time = fixedTime) {
+    return name + ".unreadable-" + std::to_string(time);
 }
 
 std::string encoded(const AppDataSnapshot& document) {
@@ -106,7 +120,7 @@ TEST_F(AppDataStoreTest, UnreadableFilesAreKeptAsideUnderNamesNotYetTaken) {
     const std::vector<std::string> unreadable = {
         "not json at all", R"({"version": 2, "bookmarks": [], "history": [], "settings": {},})",
         ""};
-    const std::string aside = "app-data.json.unreadable-" + std::to_string(fixedTime);
+    const std::string aside = asideName("app-data.json");
     Names expected{"app-data.json"};
     for (std::size_t start = 0; start < unreadable.size(); ++start) {
         writeText(file, unreadable[start]);
@@ -118,6 +132,60 @@ TEST_F(AppDataStoreTest, UnreadableFilesAreKeptAsideUnderNamesNotYetTaken) {
         expected.insert(name);
     }
     EXPECT_EQ(namesIn(folder), expected);
+}
+
+// Opens the writing end of the FIFO at `path` whenever something has it open
+// for reading, which releases a reader blocked in open(), and counts how
+// often that was needed.
+class FifoReaderWatch {
+  public:
+    explicit FifoReaderWatch(std::filesystem::path path)
+        : thread_([this, path = std::move(path)](const std::stop_token& stop) {
+              while (!stop.stop_requested()) {
+                  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                  if (fd >= 0) {
+                      struct stat status {};
+                      readers_ += ::fstat(fd, &status) == 0 && S_ISFIFO(status.st_mode) ? 1 : 0;
+                      ::close(fd);
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+              }
+          }) {}
+
+    int stopAndCount() {
+        thread_.request_stop();
+        thread_.join();
+        return readers_;
+    }
+
+  private:
+    std::atomic<int> readers_{0};
+    std::jthread thread_;
+};
+
+TEST_F(AppDataStoreTest, WhatIsNoRegularFileOfAtMost64MiBIsSetAsideUnread) {
+    const auto aside = folder / asideName("app-data.json");
+    const auto startAndExpectAside = [&](std::filesystem::file_type type) {
+        const AppDataStore started(file, fixedClock);
+        EXPECT_EQ(std::filesystem::symlink_status(aside).type(), type);
+        EXPECT_EQ(contentsOf(file), encoded(started.snapshot()));
+        std::filesystem::remove(aside);
+        std::filesystem::remove(file);
+    };
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    FifoReaderWatch watch(file);
+    startAndExpectAside(std::filesystem::file_type::fifo);
+    EXPECT_EQ(watch.stopAndCount(), 0) << "the start waited for a writer of the FIFO";
+
+    // The device is neither read for ever nor replaced: its link goes aside.
+    std::filesystem::create_symlink("/dev/zero", file);
+    startAndExpectAside(std::filesystem::file_type::symlink);
+
+    std::string huge = encoded(AppDataSnapshot{});
+    huge.resize(std::size_t{64} * 1024 * 1024 + 1, ' ');
+    writeText(file, huge);
+    startAndExpectAside(std::filesystem::file_type::regular);
 }
 
 TEST_F(AppDataStoreTest, StartRemovesOnlyTheTemporaryFilesOfInterruptedSaves) {

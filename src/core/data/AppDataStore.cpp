@@ -21,6 +21,8 @@ namespace {
 
 constexpr std::size_t titleLimit = 512;
 constexpr std::size_t historyLimit = 50;
+// Far beyond any real document: a bigger file is not read, but set aside.
+constexpr std::size_t largestDataFile = std::size_t{64} * 1024 * 1024;
 
 std::string asciiLower(std::string text) {
     std::ranges::transform(text, text.begin(), [](char c) { return g_ascii_tolower(c); });
@@ -104,7 +106,7 @@ AppDataStore::AppDataStore(std::filesystem::path path, Clock clock)
     : path_(std::move(path)), clock_(std::move(clock)) {
     // A writer killed in the middle of a save leaves its temporary file behind.
     DurableFile::removeLeftovers(path_);
-    const auto contents = DurableFile::read(path_);
+    const auto contents = DurableFile::read(path_, largestDataFile);
     std::optional<AppDataSnapshot> loaded;
     if (contents) {
         loaded = AppDataSanitizer::decode(*contents);

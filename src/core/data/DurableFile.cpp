@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,12 +71,37 @@ bool writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::expected<std::string, std::error_code> read(const std::filesystem::path& file) {
-    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        return std::unexpected(std::error_code(errno, std::system_category()));
+std::expected<std::string, std::error_code> read(const std::filesystem::path& file,
+                                                 std::size_t maximumBytes) {
+    const auto failed = [](int error) {
+        return std::unexpected(std::error_code(error, std::system_category()));
+    };
+    // 0 when the file may be read, else why not.
+    const auto refusal = [maximumBytes](const struct stat& status) {
+        if (!S_ISREG(status.st_mode)) {
+            return EINVAL;
+        }
+        return static_cast<std::uintmax_t>(status.st_size) > maximumBytes ? EFBIG : 0;
+    };
+    // Opening a FIFO waits for a writer, and opening a device can act on it:
+    // neither is opened at all.
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) {
+        return failed(errno);
+    }
+    if (const int error = refusal(status)) {
+        return failed(error);
+    }
+    // Should the file have been swapped for a FIFO since, this does not wait.
+    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
+        return failed(errno);
+    }
+    if (const int error = refusal(status)) {
+        return failed(error);
     }
     std::string contents;
+    contents.reserve(static_cast<std::size_t>(status.st_size));
     std::array<char, 65536> buffer{};
     for (;;) {
         const ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
@@ -83,10 +109,14 @@ std::expected<std::string, std::error_code> read(const std::filesystem::path& fi
             if (errno == EINTR) {
                 continue;
             }
-            return std::unexpected(std::error_code(errno, std::system_category()));
+            return failed(errno);
         }
         if (count == 0) {
             return contents;
+        }
+        // The file may grow while it is read.
+        if (contents.size() + static_cast<std::size_t>(count) > maximumBytes) {
+            return failed(EFBIG);
         }
         contents.append(buffer.data(), static_cast<std::size_t>(count));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <expected>
 #include <filesystem>
 #include <string>
@@ -12,8 +13,12 @@ namespace velumo {
 // reader sees the old bytes or the new ones, never a mixture or an empty file.
 namespace DurableFile {
 
-// The whole file, or the error of opening or reading it.
-std::expected<std::string, std::error_code> read(const std::filesystem::path& file);
+// The whole file, or the error of opening or reading it. Only a regular file
+// of at most `maximumBytes` is read (larger: file_too_large); anything else
+// (a folder, a FIFO, a device) is refused without being opened
+// (invalid_argument), so that nothing waits for a writer or reads for ever.
+std::expected<std::string, std::error_code> read(const std::filesystem::path& file,
+                                                 std::size_t maximumBytes);
 
 // Writes the bytes to a temporary file beside `file` (mode 0600), flushes it to
 // the disk, renames it over `file` and flushes the folder. On failure `file` is
