@@ -134,6 +134,42 @@ TEST_F(AppDataStoreTest, UnreadableFilesAreKeptAsideUnderNamesNotYetTaken) {
     EXPECT_EQ(namesIn(folder), expected);
 }
 
+// Takes every name the data file could be set aside under at `time`: a
+// failure of setting aside that binds root as well as a user.
+void takeEveryAsideName(const std::filesystem::path& file, std::uint64_t time) {
+    const std::string base = asideName(file.string(), time);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::filesystem::create_symlink("taken",
+                                        attempt == 0 ? base : base + "-" + std::to_string(attempt));
+    }
+}
+
+TEST_F(AppDataStoreTest, AFileThatWasNotReadIsNeverReplacedBeforeItIsSetAside) {
+    // The user's bookmarks, made unreadable by one setting of the wrong type.
+    const std::string users = R"({"version": 2, "history": [], "settings": {"searchEngine": 7},
+        "bookmarks": [{"id": "a", "url": "https://a.example/", "title": "A", "createdAt": 1}]})";
+    writeText(file, users);
+    std::uint64_t time = fixedTime;
+    takeEveryAsideName(file, time);
+    AppDataStore store(file, [&time] { return time; });
+    const ChangeCounter changes(store);
+    EXPECT_EQ(contentsOf(file), users);
+
+    const auto refused = store.recordVisitThrowing("https://b.example/", "B");
+    ASSERT_FALSE(refused);
+    EXPECT_THAT(refused.error().description(),
+                ::testing::StartsWith("数据文件 " + file.string() + " 无法读取"));
+    EXPECT_EQ(contentsOf(file), users);
+    EXPECT_TRUE(store.snapshot().history.empty());
+    EXPECT_EQ(changes.count(), 0);
+
+    // Free names again: the file goes aside first, then the change is saved.
+    ++time;
+    ASSERT_TRUE(store.recordVisitThrowing("https://b.example/", "B"));
+    EXPECT_EQ(contentsOf(folder / asideName("app-data.json", time)), users);
+    EXPECT_EQ(contentsOf(file), encoded(store.snapshot()));
+}
+
 // Opens the writing end of the FIFO at `path` whenever something has it open
 // for reading, which releases a reader blocked in open(), and counts how
 // often that was needed.
@@ -186,6 +222,59 @@ TEST_F(AppDataStoreTest, WhatIsNoRegularFileOfAtMost64MiBIsSetAsideUnread) {
     huge.resize(std::size_t{64} * 1024 * 1024 + 1, ' ');
     writeText(file, huge);
     startAndExpectAside(std::filesystem::file_type::regular);
+}
+
+TEST_F(AppDataStoreTest, ALinkStaysALinkAndTheFileItLeadsToIsReplacedOrSetAside) {
+    // A relative link to a relative link to a file in a dotfiles folder.
+    const auto dotfiles = temporary.path() / "dotfiles";
+    const auto target = dotfiles / "velumo.json";
+    AppDataSnapshot document;
+    document.defaultBookmarksSeedVersion = 1;
+    document.bookmarks = {bookmark("a", 0)};
+    writeText(target, encoded(document));
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_symlink("../dotfiles/velumo.json", folder / "link");
+    std::filesystem::create_symlink("link", file);
+    {
+        AppDataStore store(file, fixedClock);
+        ASSERT_TRUE(store.recordVisitThrowing("https://b.example/", "B"));
+        EXPECT_EQ(store.snapshot().bookmarks.size(), 1U);
+        EXPECT_EQ(contentsOf(target), encoded(store.snapshot()));
+    }
+    EXPECT_EQ(std::filesystem::read_symlink(file), "link");
+    EXPECT_EQ(namesIn(dotfiles), Names{"velumo.json"});
+
+    writeText(target, "not json");
+    const AppDataStore restarted(file, fixedClock);
+    EXPECT_EQ(std::filesystem::read_symlink(file), "link");
+    EXPECT_EQ(contentsOf(dotfiles / asideName("velumo.json")), "not json");
+    EXPECT_EQ(contentsOf(target), encoded(restarted.snapshot()));
+}
+
+// A link to a file not there yet (a sync folder still filling, a drive not
+// mounted) is written through, never replaced; and a file that turns up there
+// later was never read here, so it is set aside before the first write.
+TEST_F(AppDataStoreTest, ALinkToNothingYetIsWrittenThroughWhereItsFolderExists) {
+    std::filesystem::create_directories(folder);
+    const auto synced = temporary.path() / "sync" / "app-data.json";
+    std::filesystem::create_directories(synced.parent_path());
+    std::filesystem::create_symlink(synced, file);
+    const auto first = AppDataStore(file, fixedClock).snapshot();
+    EXPECT_EQ(contentsOf(synced), encoded(first));
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+
+    const auto drive = temporary.path() / "drive";
+    std::filesystem::remove(file);
+    std::filesystem::create_symlink(drive / "app-data.json", file);
+    AppDataStore store(file, fixedClock);
+    EXPECT_FALSE(store.clearHistory());
+    EXPECT_FALSE(std::filesystem::exists(drive));
+
+    writeText(drive / "app-data.json", "the user's");
+    ASSERT_TRUE(store.clearHistory());
+    EXPECT_EQ(contentsOf(drive / asideName("app-data.json")), "the user's");
+    EXPECT_EQ(contentsOf(drive / "app-data.json"), encoded(store.snapshot()));
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
 }
 
 TEST_F(AppDataStoreTest, StartRemovesOnlyTheTemporaryFilesOfInterruptedSaves) {

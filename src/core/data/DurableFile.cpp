@@ -122,6 +122,24 @@ std::expected<std::string, std::error_code> read(const std::filesystem::path& fi
     }
 }
 
+std::expected<std::filesystem::path, std::error_code> linkTarget(
+    const std::filesystem::path& file) {
+    // The kernel's own limit on the links it follows in one path.
+    constexpr int longestChain = 40;
+    std::filesystem::path current = file;
+    for (int followed = 0; followed <= longestChain; ++followed) {
+        std::error_code notALink;
+        const auto target = std::filesystem::read_symlink(current, notALink);
+        if (notALink) {
+            return current;
+        }
+        // Not normalised: ".." after a linked folder means what the kernel
+        // makes of it.
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return std::unexpected(std::make_error_code(std::errc::too_many_symbolic_link_levels));
+}
+
 std::expected<void, std::string> replace(const std::filesystem::path& file,
                                          std::string_view bytes) {
     const auto folder = folderOf(file);

@@ -20,6 +20,12 @@ namespace DurableFile {
 std::expected<std::string, std::error_code> read(const std::filesystem::path& file,
                                                  std::size_t maximumBytes);
 
+// Where the symbolic links at the end of `file` lead: relative targets are
+// taken from their link's folder, chains are followed to their end. The
+// result is no link (a file, a folder, or nothing yet). An error only for a
+// chain too long to be anything but a loop.
+std::expected<std::filesystem::path, std::error_code> linkTarget(const std::filesystem::path& file);
+
 // Writes the bytes to a temporary file beside `file` (mode 0600), flushes it to
 // the disk, renames it over `file` and flushes the folder. On failure `file` is
 // untouched, the temporary file is gone, and the message says what failed.
