@@ -58,6 +58,7 @@ TEST(Url, ReadsTypedTextAsPlainRfc3986) {
         {"http://example.com/a b?q=中 d#e f", "http://example.com/a%20b?q=%E4%B8%AD%20d#e%20f"},
         // Valid escapes stay as they are; a lone or broken "%" is escaped.
         {"http://example.com/%e5%8C%97/100%/%zz", "http://example.com/%e5%8C%97/100%25/%25zz"},
+        {"https://a.com/50%Fun?50%Fun#50%Fun", "https://a.com/50%25Fun?50%25Fun#50%25Fun"},
         // "?" belongs to query and fragment, a second "#" does not.
         {"http://example.com/p?a?b/c#x?y#z", "http://example.com/p?a?b/c#x?y%23z"},
         {"http://example.com/[x]{|}\\^`\"<>",
