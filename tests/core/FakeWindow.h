@@ -33,12 +33,16 @@ class FakeWindow final : public FloatingWindow {
         manager_->markActive(*this);
     }
     bool isVisible() const override { return visible; }
+    // A real window ignores a second request; the log shows it, so that a
+    // caller that asks a closing window again is seen.
     void closePermanently() override {
-        if (!closing) {
-            closing = true;
-            manager_->remove(*this);
-            record("closed");
+        if (closing) {
+            record("asked again");
+            return;
         }
+        closing = true;
+        manager_->remove(*this);
+        record("closed");
     }
     bool isClosing() const override { return closing; }
     std::string displayTitle() const override { return name_; }

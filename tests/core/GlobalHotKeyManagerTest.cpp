@@ -215,6 +215,7 @@ TEST(ShortcutText, ParsesModifiersInAnyOrderCaseAndSynonym) {
         {"Control+Option+Shift+Command+B", {11, 6912}},
         {"ctrl+SHIFT+b", {11, controlModifier | shiftModifier}},
         {"Shift+B", {11, shiftModifier}},
+        {"Command+Z", {6, commandModifier}},
         {"Command+Command+B", {11, commandModifier}},
         {"Command+Option+[", {33, 2304}},
         {"Command+Option+]", {30, 2304}},
