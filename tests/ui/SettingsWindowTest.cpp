@@ -208,14 +208,14 @@ TEST_F(SettingsWindowTest, CaptureFieldsTakePressedCombinationsAndTypePlainKeys)
         clickInView(field);
         ASSERT_TRUE(runUntil([&] { return field.has_focus(); }));
         pressCombination(modifiers, key);
-        EXPECT_EQ(field.get_text(), text);
+        EXPECT_TRUE(runUntil([&] { return field.get_text() == text; })) << field.get_text();
         EXPECT_EQ(window().get_focus(), nullptr) << text << " ends editing";
     }
 
     clickInView(field);
     ASSERT_TRUE(runUntil([&] { return field.has_focus(); }));
     tapKey(XK_Escape);
-    EXPECT_EQ(window().get_focus(), nullptr);
+    EXPECT_TRUE(runUntil([&] { return window().get_focus() == nullptr; }));
     EXPECT_EQ(field.get_text(), "Shift+[");
 
     field.set_text("");
@@ -223,7 +223,7 @@ TEST_F(SettingsWindowTest, CaptureFieldsTakePressedCombinationsAndTypePlainKeys)
     ASSERT_TRUE(runUntil([&] { return field.has_focus(); }));
     tapKey(XK_x);
     tapKey(XK_1);
-    EXPECT_EQ(field.get_text(), "x1");
+    EXPECT_TRUE(runUntil([&] { return field.get_text() == "x1"; })) << field.get_text();
     EXPECT_TRUE(window().get_visible()) << "a plain key is no shortcut";
 }
 
