@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 
 #include <cmath>
+#include <ranges>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -97,6 +98,21 @@ void tapKey(unsigned keysym) {
     const KeyCode code = XKeysymToKeycode(xDisplay(), keysym);
     XTestFakeKeyEvent(xDisplay(), code, True, CurrentTime);
     XTestFakeKeyEvent(xDisplay(), code, False, CurrentTime);
+    flushInput();
+}
+
+void pressCombination(const std::vector<unsigned>& modifiers, unsigned keysym) {
+    const auto send = [](unsigned symbol, Bool down) {
+        XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), symbol), down, CurrentTime);
+    };
+    for (const unsigned modifier : modifiers) {
+        send(modifier, True);
+    }
+    send(keysym, True);
+    send(keysym, False);
+    for (const unsigned modifier : std::ranges::reverse_view(modifiers)) {
+        send(modifier, False);
+    }
     flushInput();
 }
 

@@ -42,6 +42,8 @@ void click(Point point);
 void clickOn(Gtk::Widget& widget);
 // Presses and releases the key of an X keysym, such as XK_Escape.
 void tapKey(unsigned keysym);
+// Holds the modifier keys in order, taps the key, and lets go in reverse.
+void pressCombination(const std::vector<unsigned>& modifiers, unsigned keysym);
 
 // The items of a 32-bit X property of the window as text: atoms by name
 // (as in _NET_WM_STATE), numbers in decimal.
