@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 
+#include "FakeApplication.h"
 #include "FakeWindow.h"
 #include "NotificationCenter.h"
 #include "TemporaryFolder.h"
@@ -15,28 +16,6 @@ namespace velumo {
 namespace {
 
 using Log = FakeWindow::Log;
-
-// Alerts go to the log as "alert:message|informative|buttons...".
-class FakeApplication final : public ApplicationPort {
-  public:
-    explicit FakeApplication(Log& log) : log_(log) {}
-
-    std::size_t runAlert(const std::string& message, const std::string& informative,
-                         const std::vector<std::string>& buttons) override {
-        std::string line = "alert:" + message + "|" + informative;
-        for (const auto& button : buttons) {
-            line += "|" + button;
-        }
-        log_.push_back(line);
-        return answer;
-    }
-    void activateApplication() override { log_.push_back("activate"); }
-
-    std::size_t answer = 0;
-
-  private:
-    Log& log_;
-};
 
 void runPendingTurns() {
     while (g_main_context_iteration(nullptr, FALSE)) {
