@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ void click(Point point);
 void clickOn(Gtk::Widget& widget);
 // Presses and releases the key of an X keysym, such as XK_Escape.
 void tapKey(unsigned keysym);
+// Presses the keys in order and releases them in reverse, as a person types
+// a combination: tapKeys({XK_Control_L, XK_n}).
+void tapKeys(std::initializer_list<unsigned> keysyms);
 
 // The items of a 32-bit X property of the window as text: atoms by name
 // (as in _NET_WM_STATE), numbers in decimal.

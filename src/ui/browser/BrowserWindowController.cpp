@@ -15,6 +15,7 @@
 #include "data/AddressResolver.h"
 #include "data/AppDataStore.h"
 #include "data/Url.h"
+#include "shell/ActivationTime.h"
 
 namespace velumo {
 namespace {
@@ -229,7 +230,7 @@ void BrowserWindowController::orderFrontRegardless() {
 }
 
 void BrowserWindowController::makeKey() {
-    panel_.present(gtk_get_current_event_time());
+    panel_.present(ActivationTime::now());
 }
 
 bool BrowserWindowController::isVisible() const {
