@@ -77,7 +77,12 @@ struct OtherXClient::Connection {
     }
 };
 
-OtherXClient::OtherXClient() : connection_(new Connection) {}
+OtherXClient::OtherXClient() : connection_(new Connection) {
+    // Requests to the window manager go to the root window's substructure,
+    // where any client may watch them.
+    XSelectInput(connection_->display, DefaultRootWindow(connection_->display),
+                 SubstructureNotifyMask);
+}
 
 OtherXClient::~OtherXClient() {
     XCloseDisplay(connection_->display);
@@ -122,6 +127,29 @@ std::vector<ClientWindow> OtherXClient::windowsOf(int pid) {
              !types.empty() && types.front() == static_cast<unsigned long>(dialogType)});
     }
     return windows;
+}
+
+std::vector<std::uint32_t> OtherXClient::activationTimes(std::uint64_t window) {
+    Display* display = connection_->display;
+    const Atom request = connection_->atom("_NET_ACTIVE_WINDOW");
+    XSync(display, False);
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == ClientMessage && event.xclient.message_type == request) {
+            activations_.emplace_back(event.xclient.window,
+                                      static_cast<std::uint32_t>(event.xclient.data.l[1]));
+        }
+    }
+    std::vector<std::uint32_t> times;
+    std::erase_if(activations_, [&](const auto& activation) {
+        if (activation.first != window) {
+            return false;
+        }
+        times.push_back(activation.second);
+        return true;
+    });
+    return times;
 }
 
 std::optional<std::uint64_t> OtherXClient::activeWindow() {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "browser/WindowGeometry.h"
@@ -35,6 +36,9 @@ class OtherXClient {
     // The windows the window manager shows for process `pid`, in its
     // stacking order from bottom to top (hidden windows are not listed).
     std::vector<ClientWindow> windowsOf(int pid);
+    // The X server times with which applications asked the window manager to
+    // activate `window` (_NET_ACTIVE_WINDOW requests) since the last call.
+    std::vector<std::uint32_t> activationTimes(std::uint64_t window);
     // The window with the input focus (_NET_ACTIVE_WINDOW), if any.
     std::optional<std::uint64_t> activeWindow();
     // The window's frame on the screen, decorations included.
@@ -47,6 +51,8 @@ class OtherXClient {
   private:
     struct Connection;
     Connection* connection_;
+    // Requests read but not asked for yet: window and time.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> activations_;
 };
 
 }  // namespace velumo::uitest

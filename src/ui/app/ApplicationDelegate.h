@@ -1,0 +1,84 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include <giomm/applicationcommandline.h>
+#include <glib.h>
+#include <gtkmm/application.h>
+
+#include "app/ApplicationLifecycle.h"
+#include "app/ApplicationShell.h"
+#include "app/GtkApplicationPort.h"
+#include "browser/GioDesktopLauncher.h"
+#include "shell/KeybinderHotKeyService.h"
+#include "workbench/WorkbenchWindowController.h"
+
+namespace velumo {
+
+// The application on GTK: one instance per session under
+// "com.orvantis.velumo". Starting it again while it runs shows the workbench
+// there and ends the second process; `velumo ADDRESS` opens a floating window
+// in the running instance. It runs until its "quit" action (Ctrl+Q), SIGTERM
+// or SIGINT; closing its last window does not end it. The order of its steps
+// is ApplicationLifecycle's; this class turns GTK's signals into them.
+class ApplicationDelegate final : public ApplicationShell {
+  public:
+    // Pieces the entry point plugs in.
+    struct Seams {
+        // Applies the stored appearance before any window exists.
+        std::function<void(std::string_view preference)> applyTheme =
+            &ApplicationDelegate::preferDarkTheme;
+        // Creates the status icon and its menu once launch has settled;
+        // without it the application has no status icon.
+        std::function<void(WorkbenchWindowController& workbench)> createStatusItem;
+        // Shows the settings window; without it the "settings" action is
+        // disabled.
+        std::function<void()> showSettings;
+    };
+
+    static constexpr const char* applicationID = "com.orvantis.velumo";
+
+    // GTK's own dark variant for "dark" and "light"; "system" keeps the
+    // desktop's choice.
+    static void preferDarkTheme(std::string_view preference);
+
+    explicit ApplicationDelegate(Seams seams);
+    ~ApplicationDelegate() override;
+    ApplicationDelegate(const ApplicationDelegate&) = delete;
+    ApplicationDelegate& operator=(const ApplicationDelegate&) = delete;
+
+    // Runs the application; answers the process's exit status.
+    int run(int argc, char** argv);
+
+    // ApplicationShell
+    void applyTheme(std::string_view preference) override;
+    void createWorkbench() override;
+    void showWorkbench() override;
+    void createStatusItem() override;
+
+  private:
+    void startup();
+    void addActions();
+    int commandLine(const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine);
+    // Opens a floating window on what `text` names; false when it is refused.
+    bool open(const std::string& text);
+    // Ends the run; the termination steps follow on shutdown.
+    void quit();
+    void shutdown();
+    static gboolean quitOnSignal(gpointer self);
+
+    Seams seams_;
+    Glib::RefPtr<Gtk::Application> application_;
+    GtkApplicationPort applicationPort_;
+    GioDesktopLauncher launcher_;
+    std::unique_ptr<KeybinderHotKeyService> hotKeyService_;
+    std::unique_ptr<WorkbenchWindowController> workbench_;
+    std::unique_ptr<ApplicationLifecycle> lifecycle_;
+    std::array<guint, 2> signalSources_{};
+};
+
+}  // namespace velumo
