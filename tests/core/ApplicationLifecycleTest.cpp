@@ -50,13 +50,7 @@ class Lifecycle : public ::testing::Test {
   protected:
     Lifecycle() {
         windows.setApplicationPort(&application);
-        windows.setWindowFactory(
-            [this](BrowserWindowManager& owner, const std::string& url, BrowserWindowMode) {
-                auto window = std::make_shared<FakeWindow>("w" + std::to_string(made.size() + 1),
-                                                           url, log, owner);
-                made.push_back(window);
-                return window;
-            });
+        windows.setWindowFactory(FakeWindow::factory(log, made));
     }
     ~Lifecycle() override { runPendingTurns(); }
 

@@ -26,13 +26,7 @@ class WindowSet : public ::testing::Test {
   protected:
     WindowSet() {
         manager.setApplicationPort(&application);
-        manager.setWindowFactory(
-            [this](BrowserWindowManager& owner, const std::string& url, BrowserWindowMode) {
-                auto window = std::make_shared<FakeWindow>("w" + std::to_string(made.size() + 1),
-                                                           url, log, owner);
-                made.push_back(window);
-                return window;
-            });
+        manager.setWindowFactory(FakeWindow::factory(log, made));
         // Notifications go to the log too, named after their object.
         token = NotificationCenter::defaultCenter().addObserver(
             std::string(browserWindowsDidChange), nullptr, [this](const Notification& n) {

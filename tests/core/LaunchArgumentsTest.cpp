@@ -22,7 +22,6 @@ TEST_P(LaunchArgumentsOpening, ReadsTheTextAsTheAddressFieldDoes) {
 INSTANTIATE_TEST_SUITE_P(
     Addresses, LaunchArgumentsOpening,
     ::testing::Values(Opened{" http://127.0.0.1:8000/ ", "http://127.0.0.1:8000/"},
-                      Opened{"HTTPS://Example.com/a b", "HTTPS://Example.com/a%20b"},
                       // A host and its port are not a scheme and its text.
                       Opened{"example.com:8080/page", "https://example.com:8080/page"},
                       Opened{"example.com", "https://example.com"},

@@ -22,43 +22,33 @@ struct OtherXClient::Connection {
 
     Atom atom(const char* name) const { return XInternAtom(display, name, False); }
 
-    // The 32-bit items of a property; Xlib hands them over as longs.
-    std::vector<unsigned long> items(Window window, const char* name, Atom type) const {
+    // A property as Xlib hands it over: 32-bit items as longs, 8-bit ones as
+    // bytes; empty when the window has none of that format.
+    template <typename Item>
+    std::vector<Item> property(Window window, const char* name, Atom type) const {
         Atom actualType = None;
         int format = 0;
         unsigned long count = 0;
         unsigned long remaining = 0;
         unsigned char* data = nullptr;
-        std::vector<unsigned long> values;
+        std::vector<Item> items;
         if (XGetWindowProperty(display, window, atom(name), 0, 1024, False, type, &actualType,
                                &format, &count, &remaining, &data) == Success &&
-            format == 32) {
-            const auto* longs = reinterpret_cast<unsigned long*>(data);
-            values.assign(longs, longs + count);
+            format == (sizeof(Item) == 1 ? 8 : 32)) {
+            const auto* first = reinterpret_cast<const Item*>(data);
+            items.assign(first, first + count);
         }
         if (data != nullptr) {
             XFree(data);
         }
-        return values;
+        return items;
     }
-
+    std::vector<unsigned long> items(Window window, const char* name, Atom type) const {
+        return property<unsigned long>(window, name, type);
+    }
     std::string title(Window window) const {
-        Atom actualType = None;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long remaining = 0;
-        unsigned char* data = nullptr;
-        std::string text;
-        if (XGetWindowProperty(display, window, atom("_NET_WM_NAME"), 0, 1024, False,
-                               atom("UTF8_STRING"), &actualType, &format, &count, &remaining,
-                               &data) == Success &&
-            data != nullptr) {
-            text.assign(reinterpret_cast<char*>(data), count);
-        }
-        if (data != nullptr) {
-            XFree(data);
-        }
-        return text;
+        const auto bytes = property<char>(window, "_NET_WM_NAME", atom("UTF8_STRING"));
+        return {bytes.begin(), bytes.end()};
     }
 
     void sendToRoot(Window window, const char* message, std::initializer_list<long> data) const {

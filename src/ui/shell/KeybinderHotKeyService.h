@@ -33,7 +33,7 @@ class KeybinderHotKeyService final : public HotKeyService {
         HotKeyIdentifier identifier;
     };
 
-    static void pressed(const char* accelerator, void* binding);
+    static void pressed(const char* accelerator, void* data);
 
     // Each binding's address is keybinder's user data until it is unbound.
     std::map<Reference, std::unique_ptr<Binding>> bindings_;
