@@ -35,10 +35,9 @@ bool keyboardHasKey(const std::string& accelerator) {
                                            keyval, &keys, &count)) {
         return false;
     }
-    const bool found = std::ranges::any_of(std::span(keys, static_cast<std::size_t>(count)),
-                                           [](const GdkKeymapKey& key) {
-                                               return key.group == 0 && key.level == 0;
-                                           });
+    const bool found = std::ranges::any_of(
+        std::span(keys, static_cast<std::size_t>(count)),
+        [](const GdkKeymapKey& key) { return key.group == 0 && key.level == 0; });
     g_free(keys);
     return found;
 }
