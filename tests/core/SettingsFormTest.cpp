@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -88,7 +89,9 @@ class SettingsSaveTest : public ::testing::Test {
         form = SettingsForm::load(store.snapshot().settings);
     }
 
-    std::string fileContents() const { return DurableFile::read(file).value_or(""); }
+    std::string fileContents() const {
+        return DurableFile::read(file, std::numeric_limits<std::size_t>::max()).value_or("");
+    }
     // Makes every later write fail: the data folder's place is taken by a file.
     void blockTheDataFolder() const {
         std::filesystem::remove_all(file.parent_path());

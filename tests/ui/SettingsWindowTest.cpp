@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -104,7 +105,9 @@ class SettingsWindowTest : public UiTest {
         dialog->response(Gtk::RESPONSE_OK);
         return text;
     }
-    std::string fileContents() const { return DurableFile::read(file).value_or(""); }
+    std::string fileContents() const {
+        return DurableFile::read(file, std::numeric_limits<std::size_t>::max()).value_or("");
+    }
 
     TemporaryFolder temporary;
     std::filesystem::path file = temporary.path() / "com.orvantis.velumo" / "app-data.json";
@@ -207,7 +210,9 @@ TEST_F(SettingsWindowTest, CaptureFieldsTakePressedCombinationsAndTypePlainKeys)
     for (const auto& [modifiers, key, text] : cases) {
         clickInView(field);
         ASSERT_TRUE(runUntil([&] { return field.has_focus(); }));
-        pressCombination(modifiers, key);
+        auto keys = modifiers;
+        keys.push_back(key);
+        tapKeys(keys);
         EXPECT_TRUE(runUntil([&] { return field.get_text() == text; })) << field.get_text();
         EXPECT_EQ(window().get_focus(), nullptr) << text << " ends editing";
     }

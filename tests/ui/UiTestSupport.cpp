@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
 #include <cmath>
-#include <ranges>
+#include <iterator>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -95,23 +95,15 @@ void clickOn(Gtk::Widget& widget) {
 }
 
 void tapKey(unsigned keysym) {
-    const KeyCode code = XKeysymToKeycode(xDisplay(), keysym);
-    XTestFakeKeyEvent(xDisplay(), code, True, CurrentTime);
-    XTestFakeKeyEvent(xDisplay(), code, False, CurrentTime);
-    flushInput();
+    tapKeys({keysym});
 }
 
-void pressCombination(const std::vector<unsigned>& modifiers, unsigned keysym) {
-    const auto send = [](unsigned symbol, Bool down) {
-        XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), symbol), down, CurrentTime);
-    };
-    for (const unsigned modifier : modifiers) {
-        send(modifier, True);
+void tapKeys(const std::vector<unsigned>& keysyms) {
+    for (const unsigned keysym : keysyms) {
+        XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), keysym), True, CurrentTime);
     }
-    send(keysym, True);
-    send(keysym, False);
-    for (const unsigned modifier : std::ranges::reverse_view(modifiers)) {
-        send(modifier, False);
+    for (auto keysym = std::rbegin(keysyms); keysym != std::rend(keysyms); ++keysym) {
+        XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), *keysym), False, CurrentTime);
     }
     flushInput();
 }
