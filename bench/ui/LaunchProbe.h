@@ -5,59 +5,53 @@
 #include <cstdlib>
 #include <string>
 
-#include <gtkmm/application.h>
-#include <gtkmm/window.h>
+#include <gtk/gtk.h>
 
-#include "MeasuredApplication.h"
-
-// What the launch figure programs share: the arguments "EXEC_NS hold|exit"
-// (EXEC_NS: the wall-clock time in nanoseconds taken just before the program
-// was started), an application on X11 that quits on SIGTERM, and a probe that
-// prints "painted MS" (milliseconds since EXEC_NS) when the watched window
-// first draws, then "ready".
+// What the launch figure programs share. Their arguments are "EXEC_NS
+// hold|exit", EXEC_NS being the wall-clock time in nanoseconds taken just
+// before the program was started. The probe prints "painted MS" (milliseconds
+// since EXEC_NS) and "ready" when the first window with the watched title
+// draws, and then, unless told to hold, quits the application.
 class LaunchProbe {
   public:
-    LaunchProbe(int argc, char** argv, const char* applicationId) {
+    LaunchProbe(int argc, char** argv, std::string title) : title_(std::move(title)) {
         if (argc != 3) {
             std::fprintf(stderr, "usage: %s EXEC_NS hold|exit\n", argv[0]);
             std::exit(EXIT_FAILURE);
         }
-        argv_ = argv;
         started_ =
             std::chrono::system_clock::time_point(std::chrono::nanoseconds(std::stoll(argv[1])));
         hold_ = std::string(argv[2]) == "hold";
-        application = measuredApplication(applicationId);
+        // Any window's drawing passes here, whoever made the window.
+        g_type_class_unref(g_type_class_ref(GTK_TYPE_WINDOW));
+        g_signal_add_emission_hook(g_signal_lookup("draw", GTK_TYPE_WIDGET), 0, &LaunchProbe::drawn,
+                                   this, nullptr);
     }
-
-    void watch(Gtk::Window& window) {
-        window.signal_draw().connect(
-            [this](const Cairo::RefPtr<Cairo::Context>&) {
-                if (!painted_) {
-                    painted_ = true;
-                    const std::chrono::duration<double, std::milli> elapsed =
-                        std::chrono::system_clock::now() - started_;
-                    std::printf("painted %.1f\nready\n", elapsed.count());
-                    std::fflush(stdout);
-                    if (!hold_) {
-                        application->quit();
-                    }
-                }
-                return false;
-            },
-            true);
-    }
-
-    // Runs the application; `start` makes and shows the window on activation.
-    int run(const std::function<void()>& start) {
-        application->signal_activate().connect(start);
-        return application->run(1, argv_);
-    }
-
-    Glib::RefPtr<Gtk::Application> application;
 
   private:
-    char** argv_ = nullptr;
+    static gboolean drawn(GSignalInvocationHint*, guint, const GValue* parameters, gpointer data) {
+        auto* self = static_cast<LaunchProbe*>(data);
+        auto* widget = g_value_get_object(parameters);
+        if (!GTK_IS_WINDOW(widget) ||
+            g_strcmp0(gtk_window_get_title(GTK_WINDOW(widget)), self->title_.c_str()) != 0) {
+            return TRUE;
+        }
+        const std::chrono::duration<double, std::milli> elapsed =
+            std::chrono::system_clock::now() - self->started_;
+        std::printf("painted %.1f\nready\n", elapsed.count());
+        std::fflush(stdout);
+        if (!self->hold_) {
+            g_idle_add(
+                +[](gpointer) {
+                    g_application_quit(g_application_get_default());
+                    return G_SOURCE_REMOVE;
+                },
+                nullptr);
+        }
+        return FALSE;
+    }
+
+    std::string title_;
     std::chrono::system_clock::time_point started_;
     bool hold_ = false;
-    bool painted_ = false;
 };

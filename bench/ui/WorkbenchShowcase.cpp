@@ -1,7 +1,7 @@
 // The workbench as a person sees it after a while: the default bookmarks and
 // a few of their own (some with site icons), recent visits and two floating
 // windows, in the light or dark appearance. Prints "ready" once everything
-// has arrived, then waits for SIGTERM; scripts/run --screenshots photographs it.
+// has arrived, then waits for SIGTERM; scripts/run photographs it headless.
 // Usage: velumo_workbench_showcase light|dark top|end
 #include <cstdio>
 #include <cstdlib>
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     LocalSite site;
     velumo::AppDataStore store(folder / "app-data.json");
     velumo::BrowserWindowManager manager(store);
-    velumo::GtkApplicationPort port(application);
+    velumo::GtkApplicationPort port;
     velumo::GioDesktopLauncher launcher;
     velumo::WebSession session(folder / "web-data", folder / "web-cache");
     velumo::FaviconLoader favicons(folder / "favicons", velumo::FaviconLoader::iconSide);

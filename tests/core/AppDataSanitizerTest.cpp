@@ -37,6 +37,12 @@ std::string categories(std::string_view records) {
     return R"(, "bookmarkCategories": )" + std::string(records);
 }
 
+// An unknown key whose value is `depth` nested lists: the document is one
+// level deeper.
+std::string nested(std::size_t depth) {
+    return R"(, "unknown": )" + std::string(depth, '[') + std::string(depth, ']');
+}
+
 AppDataSnapshot decoded(const std::string& bytes) {
     auto document = AppDataSanitizer::decode(bytes);
     EXPECT_TRUE(document) << bytes;
@@ -76,7 +82,12 @@ TEST(DecodeDocument, UnreadableFilesDecodeToNothing) {
         file("[]", R"([{"id": "h", "url": "https://a.com", "title": "T"}])"),
         file("[]", "[]", "{}", categories(R"([{"id": "c", "title": "C"}])")),
         file("[]", "[]", R"({"searchEngine": 1})"), file("[]", "[]", R"({"defaultOpacity": "1"})"),
-        // Nesting far deeper than any real file, even under an unknown key.
+        // A list holds records only.
+        file("[null]"), file("[]", "[null]"), file("[]", "[]", "{}", categories("[null]")),
+        // A raw NUL never stands in JSON text; the parser would stop there.
+        file("[]") + std::string("\0{\"version\": 3}", 15),
+        // Nesting deeper than any real file, even under an unknown key.
+        file("[]", "[]", "{}", nested(256)),
         file("[]", "[]", "{}",
              R"(, "unknown": )" + std::string(100000, '[') + std::string(100000, ']'))};
     for (const auto& bytes : files) {
@@ -90,6 +101,7 @@ TEST(DecodeDocument, OptionalKeysNullsDuplicateKeysAndExactIntegers) {
     EXPECT_EQ(oldest.version, 2);
     EXPECT_EQ(oldest.defaultBookmarksSeedVersion, 0);
     EXPECT_EQ(oldest.settings, AppSettings{});
+    EXPECT_TRUE(AppDataSanitizer::decode(file("[]", "[]", "{}", nested(255))));
 
     // null counts as absent, and a later duplicate key wins.
     const auto document = decoded(file(
@@ -122,8 +134,10 @@ TEST(DecodeBookmarks, InvalidRecordsAreDroppedAndDuplicatesKeepTheFirst) {
         bookmark("caps", "https://c.com"),
         bookmark("two", " https://a.com "),  // same address: dropped, but its id is taken
         bookmark("two", "https://e.com"),
+        bookmark("long", "https://f.com", R"(, "title": " )" + std::string(512, 'x') + " \""),
+        bookmark("longer", "https://g.com", R"(, "title": ")" + std::string(513, 'x') + "\""),
     })));
-    EXPECT_EQ(placed(document), (Strings{"caps::0", "wiki::1", "one::2"}));
+    EXPECT_EQ(placed(document), (Strings{"caps::0", "wiki::1", "one::2", "long::3"}));
     EXPECT_EQ(document.bookmarks[0].url, "HTTPS://EXAMPLE.COM/Path");
     EXPECT_EQ(document.bookmarks[1].url, "https://zh.wikipedia.org/wiki/%E5%8C%97%E4%BA%AC");
 }
@@ -134,13 +148,17 @@ TEST(DecodeBookmarks, IconAddressIsCheckedOrDerivedFromThePage) {
         bookmark("empty", "https://b.com/p", R"(, "faviconUrl": "")"),
         bookmark("own", "https://c.com/p", R"(, "faviconUrl": " https://cdn.c.com/图.png ")"),
         bookmark("ip", "http://[::1]:8080/x?y"),
+        // The page's own origin does not spare an icon address the check.
+        bookmark("same", "https://d.com/p",
+                 R"(, "faviconUrl": "https://d.com/\u0007/favicon.ico")"),
     })));
     Strings icons;
     for (const auto& item : document.bookmarks) {
         icons.push_back(item.faviconURL.value_or("none"));
     }
     EXPECT_EQ(icons, (Strings{"https://u@a.com:8443/favicon.ico", "https://b.com/favicon.ico",
-                              "https://cdn.c.com/%E5%9B%BE.png", "http://[::1]:8080/favicon.ico"}));
+                              "https://cdn.c.com/%E5%9B%BE.png", "http://[::1]:8080/favicon.ico",
+                              "https://d.com/favicon.ico"}));
 }
 
 TEST(DecodeBookmarks, CategoriesMustBeKeptAndPositionsBecomeRanksPerCategory) {

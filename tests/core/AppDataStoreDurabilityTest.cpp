@@ -3,6 +3,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <string>
 #include <sys/prctl.h>
@@ -91,7 +92,7 @@ TEST(AppDataStoreDurability, KilledWriterLeavesTheDocumentBeforeOrAfterItsChange
         }
         ::close(reports[0]);
 
-        const auto contents = DurableFile::read(file);
+        const auto contents = DurableFile::read(file, std::numeric_limits<std::size_t>::max());
         if (!contents && known == 0) {
             continue;  // Killed before the very first file was in place.
         }
@@ -149,7 +150,8 @@ TEST(AppDataStoreDurability, ConcurrentChangesAreSavedOneByOneAndEachAnnouncedOn
     const auto snapshot = store.snapshot();
     EXPECT_EQ(snapshot.history.size(), 50U);
     EXPECT_EQ(snapshot.bookmarks.size(), 21U + threads * rounds - removed);
-    EXPECT_EQ(DurableFile::read(file).value(), AppDataSanitizer::encode(snapshot).value());
+    EXPECT_EQ(DurableFile::read(file, std::numeric_limits<std::size_t>::max()).value(),
+              AppDataSanitizer::encode(snapshot).value());
 }
 
 }  // namespace

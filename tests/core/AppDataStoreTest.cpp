@@ -1,11 +1,19 @@
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <set>
+#include <stop_token>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include <glib.h>
@@ -29,12 +37,18 @@ constexpr std::uint64_t fixedTime = 1'700'000'000'123;
 const AppDataStore::Clock fixedClock = [] { return fixedTime; };
 
 std::string contentsOf(const std::filesystem::path& file) {
-    return DurableFile::read(file).value_or("<unreadable>");
+    return DurableFile::read(file, std::numeric_limits<std::size_t>::max())
+        .value_or("<unreadable>");
 }
 
 void writeText(const std::filesystem::path& file, const std::string& text) {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << text;
+}
+
+// The name a file is set aside under at `time`, when no other took it first.
+std::string asideName(const std::string& name, std::uint64_t time = fixedTime) {
+    return name + ".unreadable-" + std::to_string(time);
 }
 
 std::string encoded(const AppDataSnapshot& document) {
@@ -80,6 +94,10 @@ class AppDataStoreTest : public ::testing::Test {
     std::optional<AppDataStore> store;
 };
 
+std::filesystem::perms modeOf(const std::filesystem::path& path) {
+    return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
+}
+
 TEST_F(AppDataStoreTest, FirstStartWritesThePrivateSeededDefaultDocument) {
     const auto nested = temporary.path() / "a" / "b" / "app-data.json";
     const auto snapshot = AppDataStore(nested, fixedClock).snapshot();
@@ -87,15 +105,22 @@ TEST_F(AppDataStoreTest, FirstStartWritesThePrivateSeededDefaultDocument) {
     EXPECT_EQ(snapshot.bookmarks.size(), 21U);
     EXPECT_EQ(contentsOf(nested), encoded(snapshot));
     EXPECT_EQ(namesIn(nested.parent_path()), Names{"app-data.json"});
-    EXPECT_EQ(std::filesystem::status(nested).permissions() & std::filesystem::perms::all,
+    EXPECT_EQ(modeOf(nested),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(modeOf(nested.parent_path()), std::filesystem::perms::owner_all);
+
+    // A folder that was there already, made by anything else, is made private too.
+    std::filesystem::create_directories(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms(0755));
+    startWith({});
+    EXPECT_EQ(modeOf(folder), std::filesystem::perms::owner_all);
 }
 
 TEST_F(AppDataStoreTest, UnreadableFilesAreKeptAsideUnderNamesNotYetTaken) {
     const std::vector<std::string> unreadable = {
         "not json at all", R"({"version": 2, "bookmarks": [], "history": [], "settings": {},})",
         ""};
-    const std::string aside = "app-data.json.unreadable-" + std::to_string(fixedTime);
+    const std::string aside = asideName("app-data.json");
     Names expected{"app-data.json"};
     for (std::size_t start = 0; start < unreadable.size(); ++start) {
         writeText(file, unreadable[start]);
@@ -107,6 +132,149 @@ TEST_F(AppDataStoreTest, UnreadableFilesAreKeptAsideUnderNamesNotYetTaken) {
         expected.insert(name);
     }
     EXPECT_EQ(namesIn(folder), expected);
+}
+
+// Takes every name the data file could be set aside under at `time`: a
+// failure of setting aside that binds root as well as a user.
+void takeEveryAsideName(const std::filesystem::path& file, std::uint64_t time) {
+    const std::string base = asideName(file.string(), time);
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::filesystem::create_symlink("taken",
+                                        attempt == 0 ? base : base + "-" + std::to_string(attempt));
+    }
+}
+
+TEST_F(AppDataStoreTest, AFileThatWasNotReadIsNeverReplacedBeforeItIsSetAside) {
+    // The user's bookmarks, made unreadable by one setting of the wrong type.
+    const std::string users = R"({"version": 2, "history": [], "settings": {"searchEngine": 7},
+        "bookmarks": [{"id": "a", "url": "https://a.example/", "title": "A", "createdAt": 1}]})";
+    writeText(file, users);
+    std::uint64_t time = fixedTime;
+    takeEveryAsideName(file, time);
+    AppDataStore store(file, [&time] { return time; });
+    const ChangeCounter changes(store);
+    EXPECT_EQ(contentsOf(file), users);
+
+    const auto refused = store.recordVisitThrowing("https://b.example/", "B");
+    ASSERT_FALSE(refused);
+    EXPECT_THAT(refused.error().description(),
+                ::testing::StartsWith("数据文件 " + file.string() + " 无法读取"));
+    EXPECT_EQ(contentsOf(file), users);
+    EXPECT_TRUE(store.snapshot().history.empty());
+    EXPECT_EQ(changes.count(), 0);
+
+    // Free names again: the file goes aside first, then the change is saved.
+    ++time;
+    ASSERT_TRUE(store.recordVisitThrowing("https://b.example/", "B"));
+    EXPECT_EQ(contentsOf(folder / asideName("app-data.json", time)), users);
+    EXPECT_EQ(contentsOf(file), encoded(store.snapshot()));
+}
+
+// Opens the writing end of the FIFO at `path` whenever something has it open
+// for reading, which releases a reader blocked in open(), and counts how
+// often that was needed.
+class FifoReaderWatch {
+  public:
+    explicit FifoReaderWatch(std::filesystem::path path)
+        : thread_([this, path = std::move(path)](const std::stop_token& stop) {
+              while (!stop.stop_requested()) {
+                  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                  if (fd >= 0) {
+                      struct stat status {};
+                      readers_ += ::fstat(fd, &status) == 0 && S_ISFIFO(status.st_mode) ? 1 : 0;
+                      ::close(fd);
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+              }
+          }) {}
+
+    int stopAndCount() {
+        thread_.request_stop();
+        thread_.join();
+        return readers_;
+    }
+
+  private:
+    std::atomic<int> readers_{0};
+    std::jthread thread_;
+};
+
+TEST_F(AppDataStoreTest, WhatIsNoRegularFileOfAtMost64MiBIsSetAsideUnread) {
+    const auto aside = folder / asideName("app-data.json");
+    const auto startAndExpectAside = [&](std::filesystem::file_type type) {
+        const AppDataStore started(file, fixedClock);
+        EXPECT_EQ(std::filesystem::symlink_status(aside).type(), type);
+        EXPECT_EQ(contentsOf(file), encoded(started.snapshot()));
+        std::filesystem::remove(aside);
+        std::filesystem::remove(file);
+    };
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    FifoReaderWatch watch(file);
+    startAndExpectAside(std::filesystem::file_type::fifo);
+    EXPECT_EQ(watch.stopAndCount(), 0) << "the start waited for a writer of the FIFO";
+
+    // The device is neither read for ever nor replaced: its link goes aside.
+    std::filesystem::create_symlink("/dev/zero", file);
+    startAndExpectAside(std::filesystem::file_type::symlink);
+
+    std::string huge = encoded(AppDataSnapshot{});
+    huge.resize(std::size_t{64} * 1024 * 1024 + 1, ' ');
+    writeText(file, huge);
+    startAndExpectAside(std::filesystem::file_type::regular);
+}
+
+TEST_F(AppDataStoreTest, ALinkStaysALinkAndTheFileItLeadsToIsReplacedOrSetAside) {
+    // A relative link to a relative link to a file in a dotfiles folder.
+    const auto dotfiles = temporary.path() / "dotfiles";
+    const auto target = dotfiles / "velumo.json";
+    AppDataSnapshot document;
+    document.defaultBookmarksSeedVersion = 1;
+    document.bookmarks = {bookmark("a", 0)};
+    writeText(target, encoded(document));
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_symlink("../dotfiles/velumo.json", folder / "link");
+    std::filesystem::create_symlink("link", file);
+    {
+        AppDataStore store(file, fixedClock);
+        ASSERT_TRUE(store.recordVisitThrowing("https://b.example/", "B"));
+        EXPECT_EQ(store.snapshot().bookmarks.size(), 1U);
+        EXPECT_EQ(contentsOf(target), encoded(store.snapshot()));
+    }
+    EXPECT_EQ(std::filesystem::read_symlink(file), "link");
+    EXPECT_EQ(namesIn(dotfiles), Names{"velumo.json"});
+
+    writeText(target, "not json");
+    const AppDataStore restarted(file, fixedClock);
+    EXPECT_EQ(std::filesystem::read_symlink(file), "link");
+    EXPECT_EQ(contentsOf(dotfiles / asideName("velumo.json")), "not json");
+    EXPECT_EQ(contentsOf(target), encoded(restarted.snapshot()));
+}
+
+// A link to a file not there yet (a sync folder still filling, a drive not
+// mounted) is written through, never replaced; and a file that turns up there
+// later was never read here, so it is set aside before the first write.
+TEST_F(AppDataStoreTest, ALinkToNothingYetIsWrittenThroughWhereItsFolderExists) {
+    std::filesystem::create_directories(folder);
+    const auto synced = temporary.path() / "sync" / "app-data.json";
+    std::filesystem::create_directories(synced.parent_path());
+    std::filesystem::create_symlink(synced, file);
+    const auto first = AppDataStore(file, fixedClock).snapshot();
+    EXPECT_EQ(contentsOf(synced), encoded(first));
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+
+    const auto drive = temporary.path() / "drive";
+    std::filesystem::remove(file);
+    std::filesystem::create_symlink(drive / "app-data.json", file);
+    AppDataStore store(file, fixedClock);
+    EXPECT_FALSE(store.clearHistory());
+    EXPECT_FALSE(std::filesystem::exists(drive));
+
+    writeText(drive / "app-data.json", "the user's");
+    ASSERT_TRUE(store.clearHistory());
+    EXPECT_EQ(contentsOf(drive / asideName("app-data.json")), "the user's");
+    EXPECT_EQ(contentsOf(drive / "app-data.json"), encoded(store.snapshot()));
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
 }
 
 TEST_F(AppDataStoreTest, StartRemovesOnlyTheTemporaryFilesOfInterruptedSaves) {

@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 
+#include "FakeApplication.h"
 #include "FakeWindow.h"
 #include "NotificationCenter.h"
 #include "TemporaryFolder.h"
@@ -16,28 +17,6 @@ namespace {
 
 using Log = FakeWindow::Log;
 
-// Alerts go to the log as "alert:message|informative|buttons...".
-class FakeApplication final : public ApplicationPort {
-  public:
-    explicit FakeApplication(Log& log) : log_(log) {}
-
-    std::size_t runAlert(const std::string& message, const std::string& informative,
-                         const std::vector<std::string>& buttons) override {
-        std::string line = "alert:" + message + "|" + informative;
-        for (const auto& button : buttons) {
-            line += "|" + button;
-        }
-        log_.push_back(line);
-        return answer;
-    }
-    void activateApplication() override { log_.push_back("activate"); }
-
-    std::size_t answer = 0;
-
-  private:
-    Log& log_;
-};
-
 void runPendingTurns() {
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
@@ -47,13 +26,7 @@ class WindowSet : public ::testing::Test {
   protected:
     WindowSet() {
         manager.setApplicationPort(&application);
-        manager.setWindowFactory(
-            [this](BrowserWindowManager& owner, const std::string& url, BrowserWindowMode) {
-                auto window = std::make_shared<FakeWindow>("w" + std::to_string(made.size() + 1),
-                                                           url, log, owner);
-                made.push_back(window);
-                return window;
-            });
+        manager.setWindowFactory(FakeWindow::factory(log, made));
         // Notifications go to the log too, named after their object.
         token = NotificationCenter::defaultCenter().addObserver(
             std::string(browserWindowsDidChange), nullptr, [this](const Notification& n) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,18 @@ class FakeWindow final : public FloatingWindow {
     using Log = std::vector<std::string>;
 
     explicit FakeWindow(bool shown) : visible(shown) {}
+
+    // Makes windows named w1, w2... in the order they are made, logging to
+    // `log`; each is also appended to `made`.
+    static FloatingWindowFactory factory(Log& log, std::vector<std::weak_ptr<FakeWindow>>& made) {
+        return
+            [&log, &made](BrowserWindowManager& owner, const std::string& url, BrowserWindowMode) {
+                auto window = std::make_shared<FakeWindow>("w" + std::to_string(made.size() + 1),
+                                                           url, log, owner);
+                made.push_back(window);
+                return window;
+            };
+    }
     FakeWindow(std::string name, std::string url, Log& log, BrowserWindowManager& manager)
         : name_(std::move(name)), url_(std::move(url)), log_(&log), manager_(&manager) {}
 
@@ -33,12 +46,16 @@ class FakeWindow final : public FloatingWindow {
         manager_->markActive(*this);
     }
     bool isVisible() const override { return visible; }
+    // A real window ignores a second request; the log shows it, so that a
+    // caller that asks a closing window again is seen.
     void closePermanently() override {
-        if (!closing) {
-            closing = true;
-            manager_->remove(*this);
-            record("closed");
+        if (closing) {
+            record("asked again");
+            return;
         }
+        closing = true;
+        manager_->remove(*this);
+        record("closed");
     }
     bool isClosing() const override { return closing; }
     std::string displayTitle() const override { return name_; }

@@ -209,6 +209,8 @@ TEST(NavigationPolicy, DecidesBySchemeFrameAndGesture) {
         {"mailto:a@example.com", false, true, Decision::handToDesktop},
         {"zoommtg://zoom.us/join?confno=1", true, false, Decision::cancel},
         {"tel:+861234", false, false, Decision::cancel},
+        // A scheme starts with a letter: this is no scheme at all.
+        {"1password://open", true, true, Decision::cancel},
         // Local resources never leave, clicked or not.
         {"file:///etc/passwd", true, true, Decision::cancel},
         {"FILE:///home/user/run.desktop", true, true, Decision::cancel},

@@ -8,64 +8,12 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 
+#include "FakeHotKeyService.h"
 #include "shell/GlobalHotKeyManager.h"
 #include "shell/ShortcutText.h"
 
 namespace velumo {
 namespace {
-
-// A desktop that grabs each combination for one client at a time, refuses
-// chosen combinations ("keyCode-modifiers" -> status; 0 answers without a
-// reference) and records every call.
-class FakeHotKeyService : public HotKeyService {
-  public:
-    std::map<std::string, std::int32_t> refusals;
-    std::vector<std::string> calls;
-    std::map<Reference, std::pair<std::string, HotKeyIdentifier>> grabs;
-    PressHandler handler;
-    int handlerInstalls = 0;
-
-    Registration registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers,
-                                HotKeyIdentifier identifier) override {
-        const auto text = std::to_string(keyCode) + "-" + std::to_string(modifiers);
-        calls.push_back("+" + text);
-        if (refusals.contains(text)) {
-            return {refusals[text], std::nullopt};
-        }
-        for (const auto& [reference, grab] : grabs) {
-            if (grab.first == text) {
-                return {HotKeyStatus::hotKeyExists, std::nullopt};
-            }
-        }
-        grabs[++lastReference_] = {text, identifier};
-        return {HotKeyStatus::ok, lastReference_};
-    }
-    void unregisterHotKey(Reference reference) override {
-        calls.push_back("-" + grabs.at(reference).first);
-        grabs.erase(reference);
-    }
-    void installPressHandler(PressHandler pressHandler) override {
-        handler = std::move(pressHandler);
-        ++handlerInstalls;
-    }
-    void removePressHandler() override { handler = nullptr; }
-
-    // Grabbed combinations by id; each must carry the manager's signature.
-    std::map<std::uint32_t, std::string> active() const {
-        std::map<std::uint32_t, std::string> byId;
-        for (const auto& [reference, grab] : grabs) {
-            EXPECT_EQ(grab.second.signature, 0x564C4D4FU);
-            byId[grab.second.id] = grab.first;
-        }
-        return byId;
-    }
-    std::int32_t press(std::uint32_t id, std::uint32_t signature = GlobalHotKeyManager::signature) {
-        return handler({signature, id});
-    }
-
-  private:
-    Reference lastReference_ = 0;
-};
 
 void runPendingTurns() {
     while (g_main_context_iteration(nullptr, FALSE)) {
@@ -215,6 +163,7 @@ TEST(ShortcutText, ParsesModifiersInAnyOrderCaseAndSynonym) {
         {"Control+Option+Shift+Command+B", {11, 6912}},
         {"ctrl+SHIFT+b", {11, controlModifier | shiftModifier}},
         {"Shift+B", {11, shiftModifier}},
+        {"Command+Z", {6, commandModifier}},
         {"Command+Command+B", {11, commandModifier}},
         {"Command+Option+[", {33, 2304}},
         {"Command+Option+]", {30, 2304}},

@@ -58,6 +58,7 @@ TEST(Url, ReadsTypedTextAsPlainRfc3986) {
         {"http://example.com/a b?q=中 d#e f", "http://example.com/a%20b?q=%E4%B8%AD%20d#e%20f"},
         // Valid escapes stay as they are; a lone or broken "%" is escaped.
         {"http://example.com/%e5%8C%97/100%/%zz", "http://example.com/%e5%8C%97/100%25/%25zz"},
+        {"https://a.com/50%Fun?50%Fun#50%Fun", "https://a.com/50%25Fun?50%25Fun#50%25Fun"},
         // "?" belongs to query and fragment, a second "#" does not.
         {"http://example.com/p?a?b/c#x?y#z", "http://example.com/p?a?b/c#x?y%23z"},
         {"http://example.com/[x]{|}\\^`\"<>",
@@ -193,6 +194,12 @@ TEST(AddressResolution, OpensAnAddressOrSearchesWithTheChosenEngine) {
          "https://www.bing.com/search?q=C%2B%2B%20%E6%95%99%E7%A8%8B%26page%3D2%23top"},
         {"javascript:alert(1)", "https://www.bing.com/search?q=javascript%3Aalert%281%29"},
         {"example.com:99999", "https://www.bing.com/search?q=example.com%3A99999"},
+        // An address with a scheme that cannot open is searched for, never
+        // opened behind a second "https://".
+        {"https://www.zhihu.com:99999/a",
+         "https://www.bing.com/search?q=https%3A%2F%2Fwww.zhihu.com%3A99999%2Fa"},
+        {"ftp://files.example.com/",
+         "https://www.bing.com/search?q=ftp%3A%2F%2Ffiles.example.com%2F"},
         {"bad\xFF", "https://www.bing.com/search?q=bad%FF"},
     };
     for (const auto& [typed, expected] : cases) {

@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 
 #include <cmath>
+#include <iterator>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -94,9 +95,16 @@ void clickOn(Gtk::Widget& widget) {
 }
 
 void tapKey(unsigned keysym) {
-    const KeyCode code = XKeysymToKeycode(xDisplay(), keysym);
-    XTestFakeKeyEvent(xDisplay(), code, True, CurrentTime);
-    XTestFakeKeyEvent(xDisplay(), code, False, CurrentTime);
+    tapKeys({keysym});
+}
+
+void tapKeys(const std::vector<unsigned>& keysyms) {
+    for (const unsigned keysym : keysyms) {
+        XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), keysym), True, CurrentTime);
+    }
+    for (auto keysym = std::rbegin(keysyms); keysym != std::rend(keysyms); ++keysym) {
+        XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), *keysym), False, CurrentTime);
+    }
     flushInput();
 }
 

@@ -42,6 +42,9 @@ void click(Point point);
 void clickOn(Gtk::Widget& widget);
 // Presses and releases the key of an X keysym, such as XK_Escape.
 void tapKey(unsigned keysym);
+// Presses the keys in order and releases them in reverse, as a person types
+// a combination: tapKeys({XK_Control_L, XK_n}).
+void tapKeys(const std::vector<unsigned>& keysyms);
 
 // The items of a 32-bit X property of the window as text: atoms by name
 // (as in _NET_WM_STATE), numbers in decimal.

@@ -108,9 +108,12 @@ void BrowserWindowManager::closeAll() {
     }
     const std::size_t choice = application_->runAlert(
         "关闭全部浮窗？", "所有正在播放的页面都会停止。", {"关闭全部", "取消"});
-    if (choice != 0) {
-        return;
+    if (choice == 0) {
+        closeEveryWindow();
     }
+}
+
+void BrowserWindowManager::closeEveryWindow() {
     for (const auto windows = windows_; const auto& window : windows) {
         if (!window->isClosing()) {
             window->closePermanently();

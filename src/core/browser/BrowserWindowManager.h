@@ -50,7 +50,11 @@ class BrowserWindowManager {
     void markActive(const FloatingWindow& window);
     void showAll();
     void hideAll();
+    // Asks first; only the first button closes.
     void closeAll();
+    // Closes every window for good without asking, skipping windows already
+    // closing.
+    void closeEveryWindow();
     void toggleBossVisibility();
     void showAdjacentWindow(int offset);
     // Orders the window to the front, makes it key, activates the application

@@ -2,34 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
+
+#include "data/Url.h"
 
 namespace velumo::NavigationPolicy {
-namespace {
-
-bool isAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-}  // namespace
-
-std::string scheme(std::string_view url) {
-    const auto colon = url.find(':');
-    if (colon == std::string_view::npos || colon == 0 || !isAsciiLetter(url.front())) {
-        return {};
-    }
-    const auto name = url.substr(0, colon);
-    const bool valid = std::ranges::all_of(name, [](char c) {
-        return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
-    });
-    if (!valid) {
-        return {};
-    }
-    std::string lower(name);
-    std::ranges::transform(lower, lower.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
 
 bool isLocalResourceScheme(std::string_view scheme) {
     // File managers, help viewers and the desktop's virtual places would all
@@ -45,7 +21,7 @@ NavigationDecision decide(const NavigationAction& action,
     if (action.url.empty()) {
         return NavigationDecision::cancel;
     }
-    const std::string name = scheme(action.url);
+    const std::string name = Url::scheme(action.url);
     if (name == "about" || name == "blob" || name == "data") {
         return action.targetsFrame ? NavigationDecision::allow : NavigationDecision::cancel;
     }

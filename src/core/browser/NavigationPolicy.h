@@ -29,9 +29,6 @@ struct NavigationAction {
 
 namespace NavigationPolicy {
 
-// The scheme of `url` in lower case; empty when it has none.
-std::string scheme(std::string_view url);
-
 // Schemes that open the user's own files, help browsers or desktop places.
 // A web page never hands them to the desktop.
 bool isLocalResourceScheme(std::string_view scheme);

@@ -43,6 +43,12 @@ std::string AddressResolver::resolve(std::string_view text, SearchEngine engine)
     if (auto address = Url::webAddress(trimmed)) {
         return std::move(address->text);
     }
+    // Text that names its own scheme and authority was meant as that address:
+    // it is searched for, never opened behind a second "https://".
+    if (const auto scheme = Url::scheme(trimmed);
+        !scheme.empty() && trimmed.substr(scheme.size() + 1).starts_with("//")) {
+        return searchURL(engine, trimmed);
+    }
     // Bare host names, with or without a path: "example.com/page".
     if (trimmed.find(' ') == std::string_view::npos &&
         trimmed.find('.') != std::string_view::npos) {

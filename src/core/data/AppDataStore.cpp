@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <utility>
@@ -21,6 +22,8 @@ namespace {
 
 constexpr std::size_t titleLimit = 512;
 constexpr std::size_t historyLimit = 50;
+// Far beyond any real document: a bigger file is not read, but set aside.
+constexpr std::size_t largestDataFile = std::size_t{64} * 1024 * 1024;
 
 std::string asciiLower(std::string text) {
     std::ranges::transform(text, text.begin(), [](char c) { return g_ascii_tolower(c); });
@@ -55,9 +58,9 @@ StoreResult<CheckedPage> checkedPage(std::string_view url, std::string_view titl
     return CheckedPage{std::move(*address), std::move(*trimmed)};
 }
 
-// Moves a data file that cannot be read out of the way of the default
-// document, under a name no earlier kept file has. False when it stays put.
-bool setAside(const std::filesystem::path& file, std::uint64_t time) {
+// Moves `file` out of the way under a name no earlier kept file has; the
+// reason when it stays put.
+std::expected<void, std::string> setAside(const std::filesystem::path& file, std::uint64_t time) {
     const std::string base = file.string() + ".unreadable-" + std::to_string(time);
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::filesystem::path candidate =
@@ -68,12 +71,14 @@ bool setAside(const std::filesystem::path& file, std::uint64_t time) {
             continue;
         }
         if (status.type() != std::filesystem::file_type::not_found) {
-            return false;
+            return std::unexpected(g_strerror(error.value()));
         }
-        std::filesystem::rename(file, candidate, error);
-        return !error;
+        if (::rename(file.c_str(), candidate.c_str()) != 0) {
+            return std::unexpected(g_strerror(errno));
+        }
+        return {};
     }
-    return false;
+    return std::unexpected("备份文件名都已被占用");
 }
 
 }  // namespace
@@ -103,24 +108,19 @@ StoreFailure StoreFailure::saving(std::string message) {
 AppDataStore::AppDataStore(std::filesystem::path path, Clock clock)
     : path_(std::move(path)), clock_(std::move(clock)) {
     // A writer killed in the middle of a save leaves its temporary file behind.
-    DurableFile::removeLeftovers(path_);
-    const auto contents = DurableFile::read(path_);
+    if (const auto target = DurableFile::linkTarget(path_)) {
+        DurableFile::removeLeftovers(*target);
+    }
     std::optional<AppDataSnapshot> loaded;
-    if (contents) {
+    if (const auto contents = DurableFile::read(path_, largestDataFile)) {
         loaded = AppDataSanitizer::decode(*contents);
     }
-    // No file, or a folder on the way that is a file: a first start.
-    const bool missing = !contents && (contents.error() == std::errc::no_such_file_or_directory ||
-                                       contents.error() == std::errc::not_a_directory);
+    fileIsKnown_ = loaded.has_value();
     data_ = loaded.value_or(AppDataSnapshot{});
     seedDefaultBookmarks(data_, clock_);
-    // A file that is there but unreadable (a newer format, a typo made by
-    // hand) is the user's data all the same: it is kept, never overwritten.
-    if (!loaded && !missing && !setAside(path_, now())) {
-        return;
-    }
-    // Rewrites the file in normalised form. A failure is not fatal: the
-    // document stays in memory and the next change tries again.
+    // Rewrites the file in normalised form, after setting aside one that could
+    // not be read. A failure is not fatal: the document stays in memory and
+    // the next change tries again.
     [[maybe_unused]] const auto written = save(data_);
 }
 
@@ -189,20 +189,47 @@ StoreResult<void> AppDataStore::mutate(const std::function<void(AppDataSnapshot&
     return {};
 }
 
-StoreResult<void> AppDataStore::save(const AppDataSnapshot& document) const {
+StoreResult<void> AppDataStore::save(const AppDataSnapshot& document) {
     const auto folder = path_.parent_path();
-    if (!folder.empty() && g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
-        return std::unexpected(
-            StoreFailure::saving("无法创建文件夹 " + folder.string() + "：" + g_strerror(errno)));
+    if (!folder.empty()) {
+        if (auto made = DurableFile::makePrivateFolder(folder); !made) {
+            return std::unexpected(StoreFailure::saving(made.error()));
+        }
     }
     auto bytes = AppDataSanitizer::encode(document);
     if (!bytes) {
         return std::unexpected(StoreFailure::saving(bytes.error()));
     }
-    if (auto replaced = DurableFile::replace(path_, *bytes); !replaced) {
+    auto destination = clearedDestination();
+    if (!destination) {
+        return std::unexpected(destination.error());
+    }
+    if (auto replaced = DurableFile::replace(*destination, *bytes); !replaced) {
         return std::unexpected(StoreFailure::saving(replaced.error()));
     }
+    fileIsKnown_ = true;
     return {};
+}
+
+StoreResult<std::filesystem::path> AppDataStore::clearedDestination() const {
+    const auto target = DurableFile::linkTarget(path_);
+    std::error_code error;
+    const auto type = target ? std::filesystem::symlink_status(*target, error).type()
+                             : std::filesystem::file_type::unknown;
+    if (type == std::filesystem::file_type::not_found ||
+        (type == std::filesystem::file_type::regular && fileIsKnown_)) {
+        return *target;
+    }
+    // A regular file goes aside where it is, so the links to it stay; for
+    // anything else (a folder, a FIFO, a device, a looping link) the data
+    // path's own entry goes, and nothing is ever written into it.
+    auto subject = type == std::filesystem::file_type::regular ? *target : path_;
+    if (auto aside = setAside(subject, now()); !aside) {
+        return std::unexpected(StoreFailure::saving(
+            "数据文件 " + subject.string() + " 无法读取，也无法移到一旁保留（" + aside.error() +
+            "）；为免覆盖其中的内容，更改没有保存"));
+    }
+    return subject;
 }
 
 StoreResult<HistoryEntry> AppDataStore::recordVisitThrowing(std::string_view url,

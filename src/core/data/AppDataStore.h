@@ -78,13 +78,21 @@ class AppDataStore {
     // Runs `change` on a copy of the document, saves the copy, and only then
     // makes it current; posts appDataDidChange once the lock is released.
     StoreResult<void> mutate(const std::function<void(AppDataSnapshot&)>& change);
-    StoreResult<void> save(const AppDataSnapshot& document) const;
+    StoreResult<void> save(const AppDataSnapshot& document);
+    // Where a save writes: the file the data path's links lead to, so that a
+    // link stays a link. Whatever is there and must not be lost or written
+    // into is set aside first; a failure to do so fails the save.
+    StoreResult<std::filesystem::path> clearedDestination() const;
     std::uint64_t now() const { return clock_(); }
 
     std::filesystem::path path_;
     Clock clock_;
     mutable std::mutex lock_;
     AppDataSnapshot data_;
+    // Whether the file now at the data path is one this store read or wrote.
+    // Only such a file is replaced without being kept: one that could not be
+    // read, or that turned up after a start without one, is the user's.
+    bool fileIsKnown_ = false;
 };
 
 }  // namespace velumo

@@ -448,6 +448,11 @@ class Reader {
 }  // namespace
 
 std::optional<DiskSnapshot> DiskSnapshot::read(std::string_view data) {
+    // JSON text never holds a raw NUL, and the parser takes one for the end
+    // of the input: whatever follows it would pass unread.
+    if (data.find('\0') != std::string_view::npos) {
+        return std::nullopt;
+    }
     Reader reader;
     if (!Json::sax_parse(data.begin(), data.end(), &reader)) {
         return std::nullopt;

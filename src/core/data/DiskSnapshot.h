@@ -58,12 +58,12 @@ struct DiskSnapshot {
     std::vector<DiskHistory> history;
     DiskSettings settings;
 
-    // Reads the file's bytes. None for text that is not JSON, a document of
-    // another shape, a value of the wrong JSON type, a missing or null
-    // required key, an integer outside its field's range, or nesting deeper
-    // than any real file has. Unknown keys are skipped at every level; when a
-    // key appears twice in one object, the later value replaces the earlier
-    // (both must be well-formed).
+    // Reads the file's bytes. None for text that is not JSON (a raw NUL
+    // anywhere included), a document of another shape, a value of the wrong
+    // JSON type, a missing or null required key, an integer outside its
+    // field's range, or nesting deeper than any real file has. Unknown keys
+    // are skipped at every level; when a key appears twice in one object, the
+    // later value replaces the earlier (both must be well-formed).
     static std::optional<DiskSnapshot> read(std::string_view data);
 };
 

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -69,12 +71,37 @@ bool writeAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::expected<std::string, std::error_code> read(const std::filesystem::path& file) {
-    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        return std::unexpected(std::error_code(errno, std::system_category()));
+std::expected<std::string, std::error_code> read(const std::filesystem::path& file,
+                                                 std::size_t maximumBytes) {
+    const auto failed = [](int error) {
+        return std::unexpected(std::error_code(error, std::system_category()));
+    };
+    // 0 when the file may be read, else why not.
+    const auto refusal = [maximumBytes](const struct stat& status) {
+        if (!S_ISREG(status.st_mode)) {
+            return EINVAL;
+        }
+        return static_cast<std::uintmax_t>(status.st_size) > maximumBytes ? EFBIG : 0;
+    };
+    // Opening a FIFO waits for a writer, and opening a device can act on it:
+    // neither is opened at all.
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) {
+        return failed(errno);
+    }
+    if (const int error = refusal(status)) {
+        return failed(error);
+    }
+    // Should the file have been swapped for a FIFO since, this does not wait.
+    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) {
+        return failed(errno);
+    }
+    if (const int error = refusal(status)) {
+        return failed(error);
     }
     std::string contents;
+    contents.reserve(static_cast<std::size_t>(status.st_size));
     std::array<char, 65536> buffer{};
     for (;;) {
         const ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
@@ -82,13 +109,35 @@ std::expected<std::string, std::error_code> read(const std::filesystem::path& fi
             if (errno == EINTR) {
                 continue;
             }
-            return std::unexpected(std::error_code(errno, std::system_category()));
+            return failed(errno);
         }
         if (count == 0) {
             return contents;
         }
+        // The file may grow while it is read.
+        if (contents.size() + static_cast<std::size_t>(count) > maximumBytes) {
+            return failed(EFBIG);
+        }
         contents.append(buffer.data(), static_cast<std::size_t>(count));
     }
+}
+
+std::expected<std::filesystem::path, std::error_code> linkTarget(
+    const std::filesystem::path& file) {
+    // The kernel's own limit on the links it follows in one path.
+    constexpr int longestChain = 40;
+    std::filesystem::path current = file;
+    for (int followed = 0; followed <= longestChain; ++followed) {
+        std::error_code notALink;
+        const auto target = std::filesystem::read_symlink(current, notALink);
+        if (notALink) {
+            return current;
+        }
+        // Not normalised: ".." after a linked folder means what the kernel
+        // makes of it.
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return std::unexpected(std::make_error_code(std::errc::too_many_symbolic_link_levels));
 }
 
 std::expected<void, std::string> replace(const std::filesystem::path& file,
@@ -141,6 +190,16 @@ void removeLeftovers(const std::filesystem::path& file) {
             std::filesystem::remove(entry->path(), statusError);
         }
     }
+}
+
+std::expected<void, std::string> makePrivateFolder(const std::filesystem::path& folder) {
+    if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
+        return std::unexpected(failure("无法创建文件夹", folder, errno));
+    }
+    // Made by someone else, the folder keeps its mode (only its owner may
+    // change it); that does not stop saving, so it is no failure.
+    ::chmod(folder.c_str(), 0700);
+    return {};
 }
 
 }  // namespace velumo::DurableFile

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <expected>
 #include <filesystem>
 #include <string>
@@ -12,8 +13,18 @@ namespace velumo {
 // reader sees the old bytes or the new ones, never a mixture or an empty file.
 namespace DurableFile {
 
-// The whole file, or the error of opening or reading it.
-std::expected<std::string, std::error_code> read(const std::filesystem::path& file);
+// The whole file, or the error of opening or reading it. Only a regular file
+// of at most `maximumBytes` is read (larger: file_too_large); anything else
+// (a folder, a FIFO, a device) is refused without being opened
+// (invalid_argument), so that nothing waits for a writer or reads for ever.
+std::expected<std::string, std::error_code> read(const std::filesystem::path& file,
+                                                 std::size_t maximumBytes);
+
+// Where the symbolic links at the end of `file` lead: relative targets are
+// taken from their link's folder, chains are followed to their end. The
+// result is no link (a file, a folder, or nothing yet). An error only for a
+// chain too long to be anything but a loop.
+std::expected<std::filesystem::path, std::error_code> linkTarget(const std::filesystem::path& file);
 
 // Writes the bytes to a temporary file beside `file` (mode 0600), flushes it to
 // the disk, renames it over `file` and flushes the folder. On failure `file` is
@@ -23,6 +34,11 @@ std::expected<void, std::string> replace(const std::filesystem::path& file, std:
 // Removes the temporary files of replacements of `file` that a crash cut
 // short: regular files beside it named exactly like the ones replace() makes.
 void removeLeftovers(const std::filesystem::path& file);
+
+// Creates the folder with its missing parents (mode 0700) and makes the folder
+// itself 0700 whatever mode it had before: what it holds is the user's alone.
+// The message says what failed.
+std::expected<void, std::string> makePrivateFolder(const std::filesystem::path& folder);
 
 }  // namespace DurableFile
 }  // namespace velumo

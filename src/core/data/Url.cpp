@@ -423,6 +423,21 @@ bool Url::isWebScheme(std::string_view scheme) {
     return equalsIgnoringCase("http") || equalsIgnoringCase("https");
 }
 
+std::string Url::scheme(std::string_view text) {
+    const auto end = text.find(':');
+    if (end == std::string_view::npos || end == 0 || g_ascii_isalpha(text.front()) == 0) {
+        return {};
+    }
+    std::string name(text.substr(0, end));
+    for (char& c : name) {
+        if (!isAlphaNumeric(c) && c != '+' && c != '-' && c != '.') {
+            return {};
+        }
+        c = g_ascii_tolower(c);
+    }
+    return name;
+}
+
 std::optional<std::string> Url::host(std::string_view url) {
     auto parts = parse(url);
     if (!parts || !parts->host || parts->host->empty()) {

@@ -52,6 +52,10 @@ std::optional<WebAddress> webAddressFrom(std::string&& text);
 // True for "http" and "https" in any case.
 bool isWebScheme(std::string_view scheme);
 
+// The scheme the text starts with, in lower case: a letter, then letters,
+// digits, "+", "-" and ".", up to the first ":". Empty when there is none.
+std::string scheme(std::string_view text);
+
 // Re-assembles the parts into absolute text; none when they cannot form a URL.
 std::optional<std::string> assemble(const UrlParts& parts);
 

@@ -1,12 +1,8 @@
 #include "app/GtkApplicationPort.h"
 
-#include <gtk/gtk.h>
 #include <gtkmm/messagedialog.h>
 
 namespace velumo {
-
-GtkApplicationPort::GtkApplicationPort(Glib::RefPtr<Gtk::Application> application)
-    : application_(std::move(application)) {}
 
 std::size_t GtkApplicationPort::runAlert(const std::string& message, const std::string& informative,
                                          const std::vector<std::string>& buttons) {
@@ -31,10 +27,11 @@ std::size_t GtkApplicationPort::runAlert(const std::string& message, const std::
     return static_cast<std::size_t>(response);
 }
 
-void GtkApplicationPort::activateApplication() {
-    if (Gtk::Window* window = application_->get_active_window()) {
-        window->present(gtk_get_current_event_time());
-    }
-}
+// X11 has no activation of a whole application: a window comes forward when
+// it is presented, and every caller has just presented (with the input's time)
+// the window it wants in front. Presenting GTK's most recently focused window
+// as well would map again a window that was just hidden, such as the one that
+// stepping left behind, and put it over the one just shown.
+void GtkApplicationPort::activateApplication() {}
 
 }  // namespace velumo

@@ -11,6 +11,7 @@
 #include "browser/PagePrompts.h"
 #include "data/AddressResolver.h"
 #include "data/AppDataStore.h"
+#include "shell/ActivationTime.h"
 
 namespace velumo {
 namespace {
@@ -177,7 +178,7 @@ void BrowserWindowController::orderFrontRegardless() {
 }
 
 void BrowserWindowController::makeKey() {
-    panel_.present(gtk_get_current_event_time());
+    panel_.present(ActivationTime::now());
 }
 
 bool BrowserWindowController::isVisible() const {

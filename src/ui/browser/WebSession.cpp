@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include "data/DurableFile.h"
+
 namespace velumo {
 namespace {
 
@@ -49,6 +51,11 @@ std::string randomKey() {
 
 WebSession::WebSession(const std::filesystem::path& dataDirectory,
                        const std::filesystem::path& cacheDirectory) {
+    // Cookies, storage and cache are the user's alone, whatever mode the
+    // folders had. Should this fail, WebKit reports it when it writes there.
+    for (const auto& folder : {dataDirectory, cacheDirectory}) {
+        [[maybe_unused]] const auto made = DurableFile::makePrivateFolder(folder);
+    }
     dataManager_ =
         webkit_website_data_manager_new("base-data-directory", dataDirectory.c_str(),
                                         "base-cache-directory", cacheDirectory.c_str(), nullptr);

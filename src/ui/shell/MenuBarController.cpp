@@ -51,6 +51,10 @@ MenuBarController::MenuBarController(BrowserWindowManager& manager, AppDataStore
     rebuildMenu();
     // Panels look the icon up themselves, in the folder the item names.
     const std::string& themeFolder = AppIconTheme::folder();
+    // Where no panel hosts items, the library's tray fallback looks for that
+    // folder in GTK's search path and, when it is missing, reads past the end
+    // of the list; with the folder already there it stops at it.
+    AppIconTheme::install();
     indicator_ = app_indicator_new_with_path(
         "velumo", std::string(SymbolIcons::iconName("eye.circle")).c_str(),
         APP_INDICATOR_CATEGORY_APPLICATION_STATUS,

@@ -3,59 +3,71 @@
 #include <cmath>
 
 #include "browser/ScreenLayout.h"
-#include "browser/WindowGeometry.h"
+#include "shell/ActivationTime.h"
+#include "workbench/WorkbenchGeometry.h"
 
 namespace velumo {
 
 WorkbenchWindowController::WorkbenchWindowController(WorkbenchViewController::Services services)
     : viewController_(std::move(services)) {
     window_.set_title("Velumo");
-    window_.set_default_size(960, 680);
-    window_.set_size_request(780, 560);
-    window_.set_position(Gtk::WIN_POS_CENTER);
+    window_.set_default_size(static_cast<int>(WorkbenchGeometry::contentSize.width),
+                             static_cast<int>(WorkbenchGeometry::contentSize.height));
+    Gdk::Geometry geometry{};
+    geometry.min_width = static_cast<int>(WorkbenchGeometry::minimumSize.width);
+    geometry.min_height = static_cast<int>(WorkbenchGeometry::minimumSize.height);
+    window_.set_geometry_hints(window_, geometry, Gdk::HINT_MIN_SIZE);
     window_.get_style_context()->add_class("velumo-canvas");
     window_.add(viewController_.view());
-    window_.signal_delete_event().connect([this](GdkEventAny*) {
-        window_.hide();
-        return true;
-    });
     // Return anywhere in the window opens the address, as the default button.
     viewController_.openButton().grab_default();
+    connections_.push_back(window_.signal_delete_event().connect([this](GdkEventAny*) {
+        window_.hide();
+        return true;
+    }));
+    // The window manager's frame is known only once the window is on screen:
+    // a first show centres the window without it, so it is placed again.
+    connections_.push_back(window_.signal_map_event().connect([this](GdkEventAny*) {
+        moveToMouseScreen();
+        return false;
+    }));
+}
+
+WorkbenchWindowController::~WorkbenchWindowController() {
+    for (auto& connection : connections_) {
+        connection.disconnect();
+    }
 }
 
 void WorkbenchWindowController::showWindow() {
-    // Placed before it maps, so the window manager never shows it elsewhere first.
     moveToMouseScreen();
     window_.show();
     viewController_.reloadData();
-    window_.present(gtk_get_current_event_time());
+    window_.present(ActivationTime::now());
 }
 
 void WorkbenchWindowController::moveToMouseScreen() {
-    const ScreenLayout layout = ScreenLayout::ofDisplay(window_);
-    const auto screen =
-        WindowGeometry::screenUnderPointer(layout.screens, ScreenLayout::pointer(), layout.primary);
-    if (!screen) {
-        return;
-    }
     int width = 0;
     int height = 0;
     window_.get_size(width, height);
-    // The window manager's frame counts, once there is one.
-    int extraWidth = 0;
-    int extraHeight = 0;
-    if (const auto gdkWindow = window_.get_window()) {
-        Gdk::Rectangle frame;
-        gdkWindow->get_frame_extents(frame);
-        extraWidth = std::max(0, frame.get_width() - gdkWindow->get_width());
-        extraHeight = std::max(0, frame.get_height() - gdkWindow->get_height());
+    Rect frame{0, 0, static_cast<double>(width), static_cast<double>(height)};
+    if (const auto gdkWindow = window_.get_window(); gdkWindow && window_.get_mapped()) {
+        Gdk::Rectangle extents;
+        gdkWindow->get_frame_extents(extents);
+        frame.width = extents.get_width();
+        frame.height = extents.get_height();
     }
-    const Rect placed = WindowGeometry::centredOn(
-        {0, 0, static_cast<double>(width + extraWidth), static_cast<double>(height + extraHeight)},
-        layout.screens[*screen].workArea);
-    window_.resize(static_cast<int>(std::lround(placed.width)) - extraWidth,
-                   static_cast<int>(std::lround(placed.height)) - extraHeight);
-    window_.move(static_cast<int>(std::lround(placed.x)), static_cast<int>(std::lround(placed.y)));
+    const ScreenLayout layout = ScreenLayout::ofDisplay(window_);
+    const auto target = WorkbenchGeometry::frameOnShow(frame, layout.screens,
+                                                       ScreenLayout::pointer(), layout.primary);
+    if (!target) {
+        return;
+    }
+    // GTK places the frame's corner and sizes the content inside it.
+    window_.move(static_cast<int>(std::lround(target->x)),
+                 static_cast<int>(std::lround(target->y)));
+    window_.resize(static_cast<int>(std::lround(target->width - (frame.width - width))),
+                   static_cast<int>(std::lround(target->height - (frame.height - height))));
 }
 
 }  // namespace velumo

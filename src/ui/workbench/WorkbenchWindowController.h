@@ -1,23 +1,25 @@
 #pragma once
 
+#include <vector>
+
 #include <gtkmm/window.h>
 
 #include "workbench/WorkbenchViewController.h"
 
 namespace velumo {
 
-// The home window: 960 x 680 (at least 780 x 560), titled "Velumo", on the
-// canvas colour. Every show refreshes the content and centres the window on
-// the work area of the monitor under the pointer, shrunk to fit; closing
-// only hides it, so it keeps its content for the next show.
+// Owns the home window and its content, the workbench view: made once at
+// launch and only hidden afterwards, its close button included. Every show
+// refreshes the content, centres the window on the screen under the pointer
+// and brings it to the front. Main thread only.
 class WorkbenchWindowController {
   public:
     explicit WorkbenchWindowController(WorkbenchViewController::Services services);
+    ~WorkbenchWindowController();
     WorkbenchWindowController(const WorkbenchWindowController&) = delete;
     WorkbenchWindowController& operator=(const WorkbenchWindowController&) = delete;
 
     void showWindow();
-
     Gtk::Window& window() { return window_; }
     WorkbenchViewController& workbenchViewController() { return viewController_; }
 
@@ -26,6 +28,7 @@ class WorkbenchWindowController {
 
     Gtk::Window window_;
     WorkbenchViewController viewController_;
+    std::vector<sigc::connection> connections_;
 };
 
 }  // namespace velumo

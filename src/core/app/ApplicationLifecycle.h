@@ -1,0 +1,69 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "MainQueue.h"
+#include "app/ApplicationShell.h"
+#include "browser/ApplicationPort.h"
+
+namespace velumo {
+
+class AppDataStore;
+class BrowserWindowManager;
+class GlobalHotKeyManager;
+
+// Where the lifecycle's deferred steps go: the main loop, unless a test runs
+// them itself.
+struct DeferredSteps {
+    std::function<void(MainQueue::Step)> async = &MainQueue::async;
+    std::function<void(std::chrono::milliseconds, MainQueue::Step)> asyncAfter =
+        &MainQueue::asyncAfter;
+};
+
+// The order of the application's life: the launch steps, reopening, and the
+// steps at termination. The desktop layer calls it from its application
+// object's signals. Main thread only.
+class ApplicationLifecycle {
+  public:
+    // The status icon and the workbench come up together this long after
+    // launch, once the desktop has taken in the application.
+    static constexpr std::chrono::milliseconds settleDelay{150};
+
+    struct Services {
+        ApplicationShell& shell;
+        ApplicationPort& application;
+        AppDataStore& store;
+        BrowserWindowManager& windows;
+        GlobalHotKeyManager& hotKeys;
+    };
+
+    explicit ApplicationLifecycle(Services services, DeferredSteps deferred = {});
+    ApplicationLifecycle(const ApplicationLifecycle&) = delete;
+    ApplicationLifecycle& operator=(const ApplicationLifecycle&) = delete;
+
+    // Theme, workbench, the window set's workbench presenter, hot keys; the
+    // status icon and the workbench follow after settleDelay. No floating
+    // window opens.
+    void applicationDidFinishLaunching();
+    // Gives the hot keys their actions and the stored shortcuts. A refusal is
+    // shown in an alert once the current step has returned; the stored
+    // settings are never touched.
+    void registerHotKeys();
+    // The application was started again while it runs: shows the workbench.
+    bool applicationShouldHandleReopen();
+    // Releases the hot keys, then closes every floating window for good.
+    void applicationWillTerminate();
+
+  private:
+    void presentWorkbench();
+
+    Services services_;
+    DeferredSteps deferred_;
+    // Deferred steps and the presenter hold this weakly and do nothing once
+    // the lifecycle is gone.
+    std::shared_ptr<ApplicationLifecycle*> lifetime_;
+};
+
+}  // namespace velumo

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <gtkmm/checkbutton.h>
+#include <gtkmm/comboboxtext.h>
+#include <gtkmm/label.h>
+#include <gtkmm/messagedialog.h>
+#include <gtkmm/scale.h>
+#include <gtkmm/scrolledwindow.h>
+#include <gtkmm/window.h>
+
+#include "data/AppDataStore.h"
+#include "design/NativeCanvasView.h"
+#include "design/SegmentedControl.h"
+#include "shell/GlobalHotKeyManager.h"
+#include "shell/HotKeyCaptureField.h"
+#include "shell/SettingsForm.h"
+
+namespace velumo {
+
+// The settings window: theme, search engine, default opacity, status icon
+// style, the three global shortcuts, keep-running and the control bar's
+// auto-hide. Closing only hides it; every show reloads it from the store.
+class SettingsWindowController {
+  public:
+    // The process-wide controller on the shared store and hot-key manager,
+    // created on first use and kept for the life of the process.
+    static SettingsWindowController& shared();
+
+    SettingsWindowController(AppDataStore& store, GlobalHotKeyManager& hotKeys);
+    SettingsWindowController(const SettingsWindowController&) = delete;
+    SettingsWindowController& operator=(const SettingsWindowController&) = delete;
+
+    // Reloads the controls, centres the window on the primary monitor and
+    // brings it to the front.
+    void show();
+    void loadSettings();
+    // The save button and Return: changed shortcuts first, then the store;
+    // a refusal is shown as an alert on the window, which stays open.
+    void saveSettings();
+
+    Gtk::Window& window() { return window_; }
+
+  private:
+    Gtk::Widget& makeContent();
+    Gtk::Widget* appearanceCard();
+    Gtk::Widget* behaviourCard();
+    Gtk::Box* settingRow(const std::string& title, Gtk::Widget& control);
+    bool opacityChanged(double value);
+    bool keyPressed(const GdkEventKey* event);
+    SettingsForm form() const;
+    void showAlert(const std::string& text);
+
+    AppDataStore& store_;
+    GlobalHotKeyManager& hotKeys_;
+    Gtk::Window window_;
+    NativeCanvasView canvas_;
+    Gtk::ScrolledWindow scroller_;
+    Gtk::ComboBoxText enginePopup_;
+    Gtk::Scale opacitySlider_{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::Label opacityValue_;
+    Gtk::ComboBoxText iconPopup_;
+    SegmentedControl themeControl_;
+    Gtk::CheckButton keepRunning_{"关闭最后一个窗口后继续运行"};
+    Gtk::CheckButton toolbarHide_{"自动隐藏浮窗控制栏"};
+    HotKeyCaptureField shortcutField_;
+    HotKeyCaptureField previousWindowShortcutField_;
+    HotKeyCaptureField nextWindowShortcutField_;
+    // The alert shown on the window; replaced by the next one.
+    std::unique_ptr<Gtk::MessageDialog> alert_;
+};
+
+}  // namespace velumo

@@ -1,0 +1,210 @@
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include "FakeApplication.h"
+#include "FakeHotKeyService.h"
+#include "FakeWindow.h"
+#include "NotificationCenter.h"
+#include "TemporaryFolder.h"
+#include "app/ApplicationLifecycle.h"
+#include "data/AppDataStore.h"
+
+namespace velumo {
+namespace {
+
+using Log = FakeWindow::Log;
+using std::chrono::milliseconds;
+
+class RecordingShell final : public ApplicationShell {
+  public:
+    explicit RecordingShell(Log& log) : log_(log) {}
+
+    void applyTheme(std::string_view preference) override {
+        log_.push_back("theme:" + std::string(preference));
+    }
+    void createWorkbench() override { log_.push_back("create workbench"); }
+    void showWorkbench() override { log_.push_back("show workbench"); }
+    void createStatusItem() override { log_.push_back("create status item"); }
+
+  private:
+    Log& log_;
+};
+
+struct QueuedStep {
+    std::optional<milliseconds> delay;
+    MainQueue::Step step;
+};
+
+void runPendingTurns() {
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+}
+
+class Lifecycle : public ::testing::Test {
+  protected:
+    Lifecycle() {
+        windows.setApplicationPort(&application);
+        windows.setWindowFactory(FakeWindow::factory(log, made));
+    }
+    ~Lifecycle() override { runPendingTurns(); }
+
+    // Runs the steps queued so far, in their order, whatever their delay.
+    void runQueued() {
+        const auto steps = std::exchange(queued, {});
+        for (const auto& queuedStep : steps) {
+            queuedStep.step();
+        }
+    }
+    void storeSettings(const std::function<void(AppSettings&)>& change) {
+        AppSettings settings = store.snapshot().settings;
+        change(settings);
+        ASSERT_TRUE(store.updateSettings(settings));
+    }
+
+    TemporaryFolder folder;
+    AppDataStore store{folder.path() / "app-data.json"};
+    Log log;
+    FakeApplication application{log};
+    RecordingShell shell{log};
+    FakeHotKeyService service;
+    GlobalHotKeyManager hotKeys{&service};
+    BrowserWindowManager windows{store};
+    std::vector<std::weak_ptr<FakeWindow>> made;
+    std::vector<QueuedStep> queued;
+    std::unique_ptr<ApplicationLifecycle> lifecycle = std::make_unique<ApplicationLifecycle>(
+        ApplicationLifecycle::Services{shell, application, store, windows, hotKeys},
+        DeferredSteps{[this](MainQueue::Step step) {
+                          queued.push_back({std::nullopt, std::move(step)});
+                      },
+                      [this](milliseconds delay, MainQueue::Step step) {
+                          queued.push_back({delay, std::move(step)});
+                      }});
+};
+
+TEST_F(Lifecycle, LaunchRunsItsStepsInOrderAndBringsUpStatusIconAndWorkbenchTogetherLater) {
+    storeSettings([](AppSettings& settings) { settings.themePreference = "dark"; });
+    lifecycle->applicationDidFinishLaunching();
+
+    EXPECT_EQ(log, (Log{"theme:dark", "create workbench"}));
+    EXPECT_EQ(service.active(), (std::map<std::uint32_t, std::string>{
+                                    {1, "11-2304"}, {2, "33-2304"}, {3, "30-2304"}}));
+    ASSERT_EQ(queued.size(), 1U);
+    EXPECT_EQ(queued[0].delay, milliseconds(150));
+
+    runQueued();
+    EXPECT_EQ(log, (Log{"theme:dark", "create workbench", "create status item", "show workbench"}));
+    // No floating window at start.
+    EXPECT_TRUE(windows.windows().empty());
+}
+
+struct LaunchRefusal {
+    const char* name;
+    std::function<void(AppSettings&, FakeHotKeyService&)> arrange;
+    const char* alert;
+};
+
+class LaunchWithRefusedHotKeys : public Lifecycle,
+                                 public ::testing::WithParamInterface<LaunchRefusal> {};
+
+TEST_P(LaunchWithRefusedHotKeys, AlertFollowsTheStepAndLaunchGoesOnWithoutHotKeys) {
+    AppSettings stored;
+    storeSettings([&](AppSettings& settings) {
+        GetParam().arrange(settings, service);
+        stored = settings;
+    });
+    lifecycle->applicationDidFinishLaunching();
+    EXPECT_EQ(log, (Log{"theme:system", "create workbench"}));
+    EXPECT_TRUE(service.active().empty());
+
+    ASSERT_EQ(queued.size(), 2U);
+    EXPECT_EQ(queued[0].delay, std::nullopt);
+    runQueued();
+    EXPECT_EQ(log, (Log{"theme:system", "create workbench",
+                        std::string("alert:") + GetParam().alert + "|", "create status item",
+                        "show workbench"}));
+    EXPECT_EQ(store.snapshot().settings, stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StoredShortcuts, LaunchWithRefusedHotKeys,
+    ::testing::Values(LaunchRefusal{"Unparsable",
+                                    [](AppSettings& settings, FakeHotKeyService&) {
+                                        settings.nextWindowShortcut = "Command+F1";
+                                    },
+                                    "快捷键格式无效，请按下带修饰键的组合键。"},
+                      LaunchRefusal{"Duplicate",
+                                    [](AppSettings& settings, FakeHotKeyService&) {
+                                        settings.previousWindowShortcut = "Option+Command+B";
+                                    },
+                                    "三个快捷键不能重复，请重新设置。"},
+                      LaunchRefusal{"HeldByAnotherApplication",
+                                    [](AppSettings&, FakeHotKeyService& service) {
+                                        service.refusals["33-2304"] = HotKeyStatus::hotKeyExists;
+                                    },
+                                    "该快捷键已被系统或其他应用占用，已保留原快捷键。"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Lifecycle, HotKeysDriveTheWindowSetAndReopeningShowsTheWorkbench) {
+    lifecycle->applicationDidFinishLaunching();
+    runQueued();
+    log.clear();
+
+    // Without floating windows every hot key brings up the workbench.
+    service.press(1);
+    runPendingTurns();
+    EXPECT_EQ(log, (Log{"show workbench", "activate"}));
+
+    windows.createWindow("https://example.com/1", BrowserWindowMode::window);
+    windows.createWindow("https://example.com/2", BrowserWindowMode::window);
+    log.clear();
+    service.press(3);
+    runPendingTurns();
+    EXPECT_EQ(log, (Log{"w2:hide", "w1:move", "w1:front", "w1:key", "activate"}));
+    log.clear();
+    service.press(2);
+    service.press(1);
+    runPendingTurns();
+    EXPECT_EQ(log,
+              (Log{"w1:hide", "w2:move", "w2:front", "w2:key", "activate", "w2:move", "w2:hide"}));
+
+    log.clear();
+    EXPECT_TRUE(lifecycle->applicationShouldHandleReopen());
+    EXPECT_EQ(log, (Log{"show workbench", "activate"}));
+}
+
+TEST_F(Lifecycle, TerminationReleasesTheHotKeysBeforeClosingEveryWindowOnce) {
+    lifecycle->applicationDidFinishLaunching();
+    for (int i = 0; i < 3; ++i) {
+        windows.createWindow("https://example.com/", BrowserWindowMode::window);
+    }
+    made[1].lock()->closing = true;
+    log.clear();
+    const auto token = NotificationCenter::defaultCenter().addObserver(
+        std::string(browserWindowsDidChange), &windows, [this](const Notification&) {
+            log.push_back("grabs:" + std::to_string(service.grabs.size()));
+        });
+
+    lifecycle->applicationWillTerminate();
+    EXPECT_EQ(log, (Log{"grabs:0", "w1:closed", "grabs:0", "w3:closed"}));
+    EXPECT_EQ(windows.windows(), (std::vector<std::shared_ptr<FloatingWindow>>{made[1].lock()}));
+    EXPECT_FALSE(service.handler);
+}
+
+TEST_F(Lifecycle, DeferredStepsAndThePresenterDoNothingOnceTheLifecycleIsGone) {
+    storeSettings([](AppSettings& settings) { settings.shortcut = "B"; });
+    lifecycle->applicationDidFinishLaunching();
+    lifecycle.reset();
+    log.clear();
+    runQueued();
+    windows.toggleBossVisibility();
+    EXPECT_TRUE(log.empty());
+}
+
+}  // namespace
+}  // namespace velumo

@@ -1,0 +1,189 @@
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "FakeHotKeyService.h"
+#include "TemporaryFolder.h"
+#include "data/AppDataStore.h"
+#include "data/DurableFile.h"
+#include "shell/SettingsForm.h"
+#include "shell/ShortcutCapture.h"
+
+namespace velumo {
+namespace {
+
+using Active = std::map<std::uint32_t, std::string>;
+const Active defaultsActive{{1, "11-2304"}, {2, "33-2304"}, {3, "30-2304"}};
+const Active othersActive{{1, "11-4608"}, {2, "33-4608"}, {3, "30-4608"}};
+
+TEST(ShortcutCapture, ModifiersInTheFixedOrderThenTheUpperCasedKey) {
+    struct Case {
+        HeldModifiers held;
+        std::string characters;
+        std::optional<std::string> text;
+    };
+    const std::vector<Case> cases = {
+        {{.option = true, .command = true}, "b", "Option+Command+B"},
+        {{true, true, true, true}, "b", "Control+Option+Shift+Command+B"},
+        {{.shift = true}, "[", "Shift+["},
+        {{.control = true}, "é", "Control+É"},
+        // Any single character is taken; the parser judges it when saving.
+        {{.command = true}, "1", "Command+1"},
+        // Plain keys type as in a text field.
+        {{}, "b", std::nullopt},
+        // A key without a character (F1, a modifier key itself), or one that
+        // upper-cases to two characters, is not a shortcut key.
+        {{.control = true}, "", std::nullopt},
+        {{.control = true}, "ß", std::nullopt},
+        {{.control = true}, "ab", std::nullopt},
+        {{.control = true}, "\xff", std::nullopt},
+    };
+    for (const auto& [held, characters, text] : cases) {
+        EXPECT_EQ(ShortcutCapture::text(held, characters), text) << characters;
+    }
+}
+
+TEST(SettingsForm, LoadsPositionsAndBuildsSettingsFromThem) {
+    AppSettings stored;
+    stored.searchEngine = SearchEngine::duckduckgo;
+    stored.menuBarIconStyle = MenuBarIconStyle::hidden;
+    stored.themePreference = "dark";
+    stored.defaultOpacity = 0.35;
+    stored.keepRunningAfterLastWindow = false;
+    stored.autoHideToolbar = true;
+    stored.defaultAlwaysOnTop = false;
+    const auto form = SettingsForm::load(stored);
+    EXPECT_EQ(form.enginePosition, 2);
+    EXPECT_EQ(form.iconPosition, 3);
+    EXPECT_EQ(form.themeSegment, 2);
+    // Whatever the form does not edit is passed on as read.
+    EXPECT_EQ(form.settings(stored), stored);
+
+    stored.themePreference = "Dark";
+    EXPECT_EQ(SettingsForm::load(stored).themeSegment, 0);
+
+    struct Case {
+        double slider;
+        double saved;
+    };
+    for (const auto [slider, saved] :
+         {Case{0.1, 0.1}, Case{1.0, 1.0}, Case{0.125, 0.15}, Case{0.52, 0.5}, Case{0.01, 0.1}}) {
+        SettingsForm moved = form;
+        moved.opacity = slider;
+        EXPECT_DOUBLE_EQ(moved.settings(stored).defaultOpacity, saved) << slider;
+    }
+}
+
+class SettingsSaveTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(
+            hotKeys.updateShortcuts("Command+Option+B", "Command+Option+[", "Command+Option+]"));
+        service.calls.clear();
+        form = SettingsForm::load(store.snapshot().settings);
+    }
+
+    std::string fileContents() const {
+        return DurableFile::read(file, std::numeric_limits<std::size_t>::max()).value_or("");
+    }
+    // Makes every later write fail: the data folder's place is taken by a file.
+    void blockTheDataFolder() const {
+        std::filesystem::remove_all(file.parent_path());
+        std::ofstream(file.parent_path()) << "in the way";
+    }
+
+    TemporaryFolder temporary;
+    std::filesystem::path file = temporary.path() / "com.orvantis.velumo" / "app-data.json";
+    AppDataStore store{file};
+    FakeHotKeyService service;
+    GlobalHotKeyManager hotKeys{&service};
+    SettingsForm form;
+};
+
+TEST_F(SettingsSaveTest, UnchangedShortcutsLeaveTheHotKeysAloneEvenWhenNoneAreActive) {
+    hotKeys.unregisterAll();
+    service.calls.clear();
+    form.enginePosition = 1;
+    form.themeSegment = 1;
+    const auto outcome = form.save(store, hotKeys);
+    EXPECT_EQ(outcome.alert, std::nullopt);
+    EXPECT_TRUE(service.calls.empty());
+    EXPECT_EQ(store.snapshot().settings.searchEngine, SearchEngine::google);
+    EXPECT_EQ(outcome.stored, store.snapshot().settings);
+    EXPECT_EQ(outcome.stored.themePreference, "light");
+}
+
+TEST_F(SettingsSaveTest, RefusedShortcutsStoreNothingAndKeepTheRegisteredSet) {
+    struct Case {
+        const char* name;
+        std::string boss;
+        std::string previous;
+        std::string next;
+        std::string alert;
+    };
+    service.refusals["30-4608"] = HotKeyStatus::hotKeyExists;
+    const std::vector<Case> cases = {
+        {"typed by hand", "Command+1", "Command+Option+[", "Command+Option+]",
+         "快捷键格式无效，请按下带修饰键的组合键。"},
+        {"duplicate", "Command+Option+B", "Option+Command+B", "Command+Option+]",
+         "三个快捷键不能重复，请重新设置。"},
+        {"taken", "Control+Shift+B", "Control+Shift+[", "Control+Shift+]",
+         "该快捷键已被系统或其他应用占用，已保留原快捷键。"},
+    };
+    const auto before = fileContents();
+    const auto stored = store.snapshot().settings;
+    for (const auto& [name, boss, previous, next, alert] : cases) {
+        form.shortcut = boss;
+        form.previousWindowShortcut = previous;
+        form.nextWindowShortcut = next;
+        form.enginePosition = 2;
+        const auto outcome = form.save(store, hotKeys);
+        EXPECT_EQ(outcome.alert, alert) << name;
+        EXPECT_TRUE(outcome.restoreShortcuts) << name;
+        EXPECT_EQ(outcome.stored, stored) << name;
+        EXPECT_EQ(fileContents(), before) << name;
+        EXPECT_EQ(service.active(), defaultsActive) << name;
+    }
+}
+
+TEST_F(SettingsSaveTest, NewShortcutsAreAppliedBeforeTheStoreAndTakenBackWhenItFails) {
+    form.shortcut = "Control+Shift+B";
+    form.previousWindowShortcut = "Control+Shift+[";
+    form.nextWindowShortcut = "Control+Shift+]";
+    const auto stored = store.snapshot().settings;
+    blockTheDataFolder();
+    const auto failed = form.save(store, hotKeys);
+    ASSERT_TRUE(failed.alert);
+    EXPECT_NE(failed.alert->find(file.parent_path().string()), std::string::npos) << *failed.alert;
+    EXPECT_FALSE(failed.restoreShortcuts);
+    EXPECT_EQ(failed.stored, stored);
+    EXPECT_EQ(store.snapshot().settings, stored);
+    EXPECT_EQ(service.active(), defaultsActive);
+    EXPECT_EQ(service.calls.at(3), "+11-4608") << "the new set was applied first";
+
+    // Unchanged shortcuts are not touched by a failing store either.
+    service.calls.clear();
+    form = SettingsForm::load(stored);
+    form.autoHideToolbar = !stored.autoHideToolbar;
+    EXPECT_TRUE(form.save(store, hotKeys).alert);
+    EXPECT_TRUE(service.calls.empty());
+
+    std::filesystem::remove(file.parent_path());
+    form.shortcut = "Control+Shift+B";
+    form.previousWindowShortcut = "Control+Shift+[";
+    form.nextWindowShortcut = "Control+Shift+]";
+    const auto saved = form.save(store, hotKeys);
+    EXPECT_EQ(saved.alert, std::nullopt);
+    EXPECT_EQ(service.active(), othersActive);
+    EXPECT_EQ(saved.stored.shortcut, "Control+Shift+B");
+    EXPECT_EQ(AppDataStore(file).snapshot().settings, saved.stored);
+}
+
+}  // namespace
+}  // namespace velumo

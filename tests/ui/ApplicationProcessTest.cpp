@@ -1,0 +1,244 @@
+// The application as a person uses it: its real binary started on the test's
+// display and session bus, seen from outside through the window manager's
+// lists, driven by XTest keys, the session bus and signals.
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gio/gio.h>
+
+#include "OtherXClient.h"
+#include "TestWebServer.h"
+#include "UiTestSupport.h"
+#include "VelumoProcess.h"
+#include "data/AppDataStore.h"
+
+// After every other header: Xlib's macros clash with theirs.
+#include <X11/keysym.h>
+
+namespace velumo::uitest {
+namespace {
+
+using Titles = std::vector<std::string>;
+
+class RunningApplication : public UiTest {
+  protected:
+    RunningApplication() {
+        char* path = g_dir_make_tmp("velumo-app-XXXXXX", nullptr);
+        home_ = path;
+        g_free(path);
+        for (const char* name : {"one", "two", "three"}) {
+            server_.page(std::string("/") + name, std::string("<title>Page ") + name + "</title>");
+        }
+    }
+    ~RunningApplication() override {
+        app_.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(home_, ignored);
+    }
+
+    // The settings the application finds in its data file at start.
+    void storeSettings(const std::function<void(AppSettings&)>& change) {
+        AppDataStore store(home_ / "data" / "com.orvantis.velumo" / "app-data.json");
+        AppSettings settings = store.snapshot().settings;
+        change(settings);
+        ASSERT_TRUE(store.updateSettings(settings));
+    }
+
+    // Starts the application and waits until its workbench is shown.
+    void start(const std::vector<std::string>& arguments = {}) {
+        app_ = std::make_unique<VelumoProcess>(home_, arguments);
+        ASSERT_TRUE(runUntil([&] { return workbench() != 0; })) << app_->output();
+    }
+    // Starts the application a second time; the exit status of that process.
+    std::optional<int> startAgain(const std::vector<std::string>& arguments = {}) {
+        return VelumoProcess(home_, arguments).waitForExit();
+    }
+
+    std::vector<ClientWindow> windows() { return other_.windowsOf(app_->pid()); }
+    std::uint64_t workbench() { return find("Velumo"); }
+    std::uint64_t find(const std::string& title) {
+        for (const ClientWindow& window : windows()) {
+            if (window.title == title && !window.dialog) {
+                return window.id;
+            }
+        }
+        return 0;
+    }
+    bool showsDialog() {
+        return runUntil([&] {
+            return std::ranges::any_of(windows(), [](const auto& window) { return window.dialog; });
+        });
+    }
+    // The shown floating windows' titles, bottom to top.
+    Titles floatingWindows() {
+        Titles titles;
+        for (const ClientWindow& window : windows()) {
+            if (window.title != "Velumo" && !window.dialog) {
+                titles.push_back(window.title);
+            }
+        }
+        return titles;
+    }
+    bool waitForFloatingWindows(const Titles& titles) {
+        return runUntil([&] { return floatingWindows() == titles; });
+    }
+    bool isActive(const std::string& title) {
+        return runUntil([&] { return other_.activeWindow() == find(title) && find(title) != 0; });
+    }
+
+    // Waits for the end of the run: status 0 and nothing the toolkit or the
+    // sanitizers complained about on the way.
+    void expectCleanExit() {
+        EXPECT_EQ(app_->waitForExit(), 0);
+        EXPECT_EQ(app_->complaints(), std::vector<std::string>{}) << app_->output();
+    }
+    // Another application takes the focus and is typed into, as a person
+    // works there before pressing a hot key.
+    void workInAnotherApplication() {
+        if (!elsewhere_) {
+            elsewhere_ = std::make_unique<Gtk::Window>();
+            elsewhere_->signal_key_press_event().connect([this](GdkEventKey* event) {
+                latestKeyElsewhere_ = event->time;
+                return false;
+            });
+        }
+        ASSERT_TRUE(presentAndWait(*elsewhere_));
+        tapKey(XK_Shift_L);
+        // The modifiers of the hot key reach this window too: the time to
+        // beat is this key's.
+        lastInputElsewhere_ = latestKeyElsewhere_;
+        // The X server's clock may tick in steps of 10 ms: the hot key comes
+        // at a later time.
+        runFor(std::chrono::milliseconds(30));
+    }
+    // Waits until the window is in front, brought there with the time of an
+    // input later than the last one elsewhere: a window manager that
+    // prevents focus stealing gives the focus only then.
+    bool broughtForward(const std::string& title) {
+        const bool active = isActive(title);
+        const auto times = other_.activationTimes(find(title));
+        return active && std::ranges::any_of(
+                             times, [&](std::uint32_t time) { return time > lastInputElsewhere_; });
+    }
+    // As `gapplication action com.orvantis.velumo NAME` does. Synchronous: the
+    // shared bus connection may go with its last reference before an
+    // asynchronous call left.
+    static void activateAction(const char* name) {
+        GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        GVariant* reply = g_dbus_connection_call_sync(
+            bus, "com.orvantis.velumo", "/com/orvantis/velumo", "org.gtk.Actions", "Activate",
+            g_variant_new("(s@av@a{sv})", name,
+                          g_variant_new_array(G_VARIANT_TYPE_VARIANT, nullptr, 0),
+                          g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0)),
+            nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+        if (reply != nullptr) {
+            g_variant_unref(reply);
+        }
+        g_object_unref(bus);
+    }
+
+    std::filesystem::path home_;
+    TestWebServer server_;
+    OtherXClient other_;
+    std::unique_ptr<VelumoProcess> app_;
+    std::unique_ptr<Gtk::Window> elsewhere_;
+    std::uint32_t latestKeyElsewhere_ = 0;
+    std::uint32_t lastInputElsewhere_ = 0;
+};
+
+TEST_F(RunningApplication, RunsOnceShowingTheWorkbenchAndOutlivesItsLastWindow) {
+    start();
+    EXPECT_TRUE(floatingWindows().empty());
+
+    other_.requestClose(workbench());
+    ASSERT_TRUE(runUntil([&] { return workbench() == 0; }));
+    runFor(std::chrono::milliseconds(500));
+    EXPECT_TRUE(app_->running());
+
+    // Starting it again shows the workbench there and ends.
+    EXPECT_EQ(startAgain(), 0);
+    EXPECT_TRUE(isActive("Velumo"));
+
+    app_->signal(SIGTERM);
+    expectCleanExit();
+}
+
+TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile) {
+    start();
+    EXPECT_EQ(startAgain({server_.url("/one")}), 0);
+    EXPECT_TRUE(waitForFloatingWindows({"Page one"}));
+
+    EXPECT_EQ(startAgain({"/etc/passwd"}), 1);
+    EXPECT_TRUE(showsDialog());
+    EXPECT_EQ(floatingWindows(), Titles{"Page one"});
+
+    // Ending the run answers the alert first.
+    app_->signal(SIGINT);
+    expectCleanExit();
+}
+
+TEST_F(RunningApplication, HotKeysHideRestoreAndStepThroughTheFloatingWindows) {
+    start({server_.url("/one"), server_.url("/two"), server_.url("/three")});
+    ASSERT_TRUE(waitForFloatingWindows({"Page one", "Page two", "Page three"}));
+    const std::uint64_t three = find("Page three");
+    other_.requestMove(find("Page one"), {0, 0});
+    other_.requestMove(three, {600, 300});
+    ASSERT_TRUE(runUntil([&] { return other_.frame(three).x == 600; }));
+    const Rect threeFrame = other_.frame(three);
+
+    // The boss key hides the current window only, and brings it back where it was.
+    tapKeys({XK_Super_L, XK_Alt_L, XK_b});
+    EXPECT_TRUE(waitForFloatingWindows({"Page one", "Page two"}));
+    workInAnotherApplication();
+    tapKeys({XK_Super_L, XK_Alt_L, XK_b});
+    EXPECT_TRUE(broughtForward("Page three"));
+    EXPECT_EQ(find("Page three"), three);
+    EXPECT_EQ(other_.frame(three), threeFrame);
+
+    // Stepping wraps around the list, hiding the window it leaves; the window
+    // it reaches comes to the front.
+    workInAnotherApplication();
+    tapKeys({XK_Super_L, XK_Alt_L, XK_bracketright});
+    EXPECT_TRUE(broughtForward("Page one"));
+    EXPECT_EQ(floatingWindows(), (Titles{"Page two", "Page one"}));
+    workInAnotherApplication();
+    tapKeys({XK_Super_L, XK_Alt_L, XK_bracketright});
+    EXPECT_TRUE(broughtForward("Page two"));
+    EXPECT_EQ(floatingWindows(), Titles{"Page two"});
+    workInAnotherApplication();
+    tapKeys({XK_Super_L, XK_Alt_L, XK_bracketleft});
+    EXPECT_TRUE(broughtForward("Page one"));
+    EXPECT_EQ(floatingWindows(), Titles{"Page one"});
+
+    // The floating window's own Ctrl+N opens one window, not two.
+    tapKeys({XK_Control_L, XK_n});
+    EXPECT_TRUE(runUntil([&] { return floatingWindows().size() == 2; }));
+    runFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(floatingWindows().size(), 2U);
+
+    // Ctrl+Q ends the run with the windows open.
+    tapKeys({XK_Control_L, XK_q});
+    expectCleanExit();
+}
+
+TEST_F(RunningApplication, StartsWithAnAlertWhenTheStoredHotKeysCannotBeRegistered) {
+    storeSettings([](AppSettings& settings) { settings.shortcut = "B"; });
+    start();
+    EXPECT_TRUE(showsDialog());
+    activateAction("quit");
+    expectCleanExit();
+
+    OtherXClient holder;
+    ASSERT_TRUE(holder.grab(XK_bracketright, {XK_Super_L, XK_Alt_L}));
+    storeSettings([](AppSettings& settings) { settings.shortcut = "Command+Option+B"; });
+    start();
+    EXPECT_TRUE(showsDialog());
+    activateAction("quit");
+    expectCleanExit();
+}
+
+}  // namespace
+}  // namespace velumo::uitest

@@ -1,0 +1,267 @@
+// The settings window on a store in a temporary folder and a hot-key manager
+// on a fake desktop: what the user sees after each way a save can end, and
+// shortcuts captured from real key presses.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <X11/keysym.h>
+#include <gmock/gmock.h>
+#include <gtkmm/messagedialog.h>
+#include <gtkmm/scrolledwindow.h>
+
+#include "FakeHotKeyService.h"
+#include "TemporaryFolder.h"
+#include "UiTestSupport.h"
+#include "WidgetQueries.h"
+#include "data/DurableFile.h"
+#include "design/NativeDesignSystem.h"
+#include "design/NativeTheme.h"
+#include "shell/SettingsWindowController.h"
+
+namespace velumo::uitest {
+namespace {
+
+using Active = std::map<std::uint32_t, std::string>;
+using Texts = std::vector<std::string>;
+const Active defaultsActive{{1, "11-2304"}, {2, "33-2304"}, {3, "30-2304"}};
+const Texts storedShortcuts{"Command+Option+B", "Command+Option+[", "Command+Option+]"};
+
+class SettingsWindowTest : public UiTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(
+            hotKeys.updateShortcuts(storedShortcuts[0], storedShortcuts[1], storedShortcuts[2]));
+        service.calls.clear();
+        controller.show();
+        ASSERT_TRUE(runUntil([&] { return controller.window().is_active(); }));
+    }
+    void TearDown() override {
+        controller.window().hide();
+        applyNativeTheme("system");
+        UiTest::TearDown();
+    }
+
+    Gtk::Window& window() { return controller.window(); }
+    std::vector<HotKeyCaptureField*> fields() {
+        std::vector<HotKeyCaptureField*> found;
+        for (auto* widget : descendants(window())) {
+            if (auto* field = dynamic_cast<HotKeyCaptureField*>(widget)) {
+                found.push_back(field);
+            }
+        }
+        return found;
+    }
+    Texts fieldTexts() {
+        Texts texts;
+        for (auto* field : fields()) {
+            texts.emplace_back(field->get_text());
+        }
+        return texts;
+    }
+    void typeShortcuts(const Texts& texts) {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            fields().at(i)->set_text(texts[i]);
+        }
+    }
+    // Scrolls the window's content until `widget` is in view, then clicks it.
+    // The scrolled window holds a press back a moment (it could start a
+    // kinetic scroll), so callers wait for what the click does.
+    void clickInView(Gtk::Widget& widget) {
+        auto& scroller = firstOf<Gtk::ScrolledWindow>(window());
+        int x = 0;
+        int y = 0;
+        widget.translate_coordinates(*scroller.get_child(), 0, 0, x, y);
+        scroller.get_vadjustment()->set_value(std::max(0, y - 40));
+        clickOn(widget);
+    }
+    void save() { clickInView(buttonNamed(window(), "保存设置")); }
+    Gtk::CheckButton& keepRunning() {
+        return firstOf<Gtk::CheckButton>(window(), [](Gtk::CheckButton& box) {
+            return box.get_label() == "关闭最后一个窗口后继续运行";
+        });
+    }
+    // The alert shown on the settings window, if any.
+    Gtk::MessageDialog* alert() {
+        for (auto* toplevel : Gtk::Window::list_toplevels()) {
+            auto* dialog = dynamic_cast<Gtk::MessageDialog*>(toplevel);
+            if (dialog != nullptr && dialog->get_visible() &&
+                dialog->get_transient_for() == &window()) {
+                return dialog;
+            }
+        }
+        return nullptr;
+    }
+    std::string dismissAlert() {
+        if (!runUntil([&] { return alert() != nullptr; })) {
+            return "<no alert>";
+        }
+        auto* dialog = alert();
+        EXPECT_TRUE(dialog->get_modal());
+        std::string text = dialog->property_text().get_value();
+        dialog->response(Gtk::RESPONSE_OK);
+        return text;
+    }
+    std::string fileContents() const {
+        return DurableFile::read(file, std::numeric_limits<std::size_t>::max()).value_or("");
+    }
+
+    TemporaryFolder temporary;
+    std::filesystem::path file = temporary.path() / "com.orvantis.velumo" / "app-data.json";
+    AppDataStore store{file};
+    FakeHotKeyService service;
+    GlobalHotKeyManager hotKeys{&service};
+    SettingsWindowController controller{store, hotKeys};
+};
+
+TEST_F(SettingsWindowTest, RefusedShortcutsPutTheStoredTextsBackAndKeepTheWindowOpen) {
+    struct Case {
+        const char* name;
+        Texts typed;
+        std::string alert;
+    };
+    service.refusals["30-4608"] = HotKeyStatus::hotKeyExists;
+    const std::vector<Case> cases = {
+        {"typed by hand",
+         {"Command+Option+B", "Command+1", "Command+Option+]"},
+         "快捷键格式无效，请按下带修饰键的组合键。"},
+        {"duplicate",
+         {"Command+Option+B", "Command+Option+[", "cmd+alt+["},
+         "三个快捷键不能重复，请重新设置。"},
+        {"taken",
+         {"Control+Shift+B", "Control+Shift+[", "Control+Shift+]"},
+         "该快捷键已被系统或其他应用占用，已保留原快捷键。"},
+    };
+    const auto before = fileContents();
+    auto& engine = firstOf<Gtk::ComboBoxText>(window());
+    for (const auto& [name, typed, expectedAlert] : cases) {
+        engine.set_active(2);
+        typeShortcuts(typed);
+        save();
+        EXPECT_EQ(dismissAlert(), expectedAlert) << name;
+        EXPECT_EQ(fieldTexts(), storedShortcuts) << name;
+        EXPECT_EQ(engine.get_active_row_number(), 2) << "the other choices stay";
+        EXPECT_TRUE(window().get_visible()) << name;
+        EXPECT_EQ(fileContents(), before) << name;
+        EXPECT_EQ(service.active(), defaultsActive) << name;
+    }
+}
+
+TEST_F(SettingsWindowTest, AFailedStoreShowsItsTextAndRestoresTheHotKeys) {
+    std::filesystem::remove_all(file.parent_path());
+    std::ofstream(file.parent_path()) << "in the way";
+    const Texts typed{"Control+Shift+B", "Control+Shift+[", "Control+Shift+]"};
+    typeShortcuts(typed);
+    save();
+    const auto text = dismissAlert();
+    EXPECT_NE(text.find(file.parent_path().string()), std::string::npos) << text;
+    EXPECT_EQ(service.active(), defaultsActive);
+    EXPECT_EQ(fieldTexts(), typed);
+    EXPECT_TRUE(window().get_visible());
+}
+
+TEST_F(SettingsWindowTest, SavingStoresTheControlsHidesAndAppliesTheThemeShowReloads) {
+    auto& slider = firstOf<Gtk::Scale>(window());
+    dragTo(slider, 0.12);
+    EXPECT_EQ(slider.get_value(), 0.1);
+    EXPECT_THAT(labelTexts(window()), ::testing::Contains("10%"));
+    auto& theme = firstOf<SegmentedControl>(window());
+    clickInView(
+        firstOf<Gtk::Label>(window(), [](Gtk::Label& l) { return l.get_text() == "深色"; }));
+    ASSERT_TRUE(runUntil([&] { return theme.selectedSegment() == 2; }));
+    clickInView(keepRunning());
+    ASSERT_TRUE(runUntil([&] { return !keepRunning().get_active(); }));
+    tapKey(XK_Return);
+
+    ASSERT_TRUE(runUntil([&] { return !window().get_visible(); }));
+    EXPECT_TRUE(service.calls.empty()) << "unchanged shortcuts are not applied again";
+    const auto saved = AppDataStore(file).snapshot().settings;
+    EXPECT_EQ(saved.defaultOpacity, 0.1);
+    EXPECT_EQ(saved.themePreference, "dark");
+    EXPECT_FALSE(saved.keepRunningAfterLastWindow);
+    EXPECT_EQ(NativeTheme::shared().appearance(), Appearance::dark);
+
+    // Unsaved edits are gone at the next show, which reads the store again.
+    slider.set_value(0.5);
+    auto changed = saved;
+    changed.shortcut = "Control+Option+Z";
+    ASSERT_TRUE(store.updateSettings(changed));
+    controller.show();
+    EXPECT_EQ(slider.get_value(), 0.1);
+    EXPECT_EQ(fieldTexts().front(), "Control+Option+Z");
+    EXPECT_FALSE(keepRunning().get_active());
+}
+
+TEST_F(SettingsWindowTest, CaptureFieldsTakePressedCombinationsAndTypePlainKeys) {
+    struct Case {
+        std::vector<unsigned> modifiers;
+        unsigned key;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {{XK_Super_L, XK_Alt_L}, XK_b, "Option+Command+B"},
+        {{XK_Shift_L, XK_Super_L, XK_Control_L, XK_Alt_L}, XK_b, "Control+Option+Shift+Command+B"},
+        {{XK_Shift_L}, XK_bracketleft, "Shift+["},
+    };
+    auto& field = *fields().at(1);
+    for (const auto& [modifiers, key, text] : cases) {
+        clickInView(field);
+        ASSERT_TRUE(runUntil([&] { return field.has_focus(); }));
+        auto keys = modifiers;
+        keys.push_back(key);
+        tapKeys(keys);
+        EXPECT_TRUE(runUntil([&] { return field.get_text() == text; })) << field.get_text();
+        EXPECT_EQ(window().get_focus(), nullptr) << text << " ends editing";
+    }
+
+    clickInView(field);
+    ASSERT_TRUE(runUntil([&] { return field.has_focus(); }));
+    tapKey(XK_Escape);
+    EXPECT_TRUE(runUntil([&] { return window().get_focus() == nullptr; }));
+    EXPECT_EQ(field.get_text(), "Shift+[");
+
+    field.set_text("");
+    clickInView(field);
+    ASSERT_TRUE(runUntil([&] { return field.has_focus(); }));
+    tapKey(XK_x);
+    tapKey(XK_1);
+    EXPECT_TRUE(runUntil([&] { return field.get_text() == "x1"; })) << field.get_text();
+    EXPECT_TRUE(window().get_visible()) << "a plain key is no shortcut";
+}
+
+TEST_F(SettingsWindowTest, IsAPlainWindowThatHidesOnCloseWithTheWaylandNoteOnlyOnWayland) {
+    const std::string waylandNote = "在 Wayland 桌面上，快捷键仅在 Velumo 窗口处于前台时有效。";
+    EXPECT_EQ(window().get_title(), "设置");
+    int width = 0;
+    int height = 0;
+    window().get_default_size(width, height);
+    EXPECT_EQ(std::pair(width, height), std::pair(650, 620));
+    window().get_size_request(width, height);
+    EXPECT_EQ(std::pair(width, height), std::pair(580, 480));
+    EXPECT_THAT(labelTexts(window()), ::testing::Not(::testing::Contains(waylandNote)));
+
+    GdkEvent* close = gdk_event_new(GDK_DELETE);
+    close->any.window = GDK_WINDOW(g_object_ref(window().get_window()->gobj()));
+    gtk_main_do_event(close);
+    gdk_event_free(close);
+    EXPECT_FALSE(window().get_visible());
+    controller.show();
+    EXPECT_TRUE(window().get_visible());
+
+    for (const auto& [variable, value] :
+         {std::pair{"XDG_SESSION_TYPE", "wayland"}, std::pair{"WAYLAND_DISPLAY", "wayland-0"}}) {
+        g_setenv(variable, value, TRUE);
+        SettingsWindowController onWayland(store, hotKeys);
+        g_unsetenv(variable);
+        const auto texts = labelTexts(onWayland.window());
+        const auto note = std::ranges::find(texts, waylandNote);
+        ASSERT_NE(note, texts.end()) << variable;
+        EXPECT_EQ(*std::prev(note), "下一个浮窗") << "under the shortcut fields";
+    }
+}
+
+}  // namespace
+}  // namespace velumo::uitest
