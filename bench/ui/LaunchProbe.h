@@ -22,20 +22,29 @@ class LaunchProbe {
         started_ =
             std::chrono::system_clock::time_point(std::chrono::nanoseconds(std::stoll(argv[1])));
         hold_ = std::string(argv[2]) == "hold";
-        // Any window's drawing passes here, whoever made the window.
+        // Every window is realized before it draws, whoever made it; GTK
+        // emits "draw" only to windows with a handler for it.
         g_type_class_unref(g_type_class_ref(GTK_TYPE_WINDOW));
-        g_signal_add_emission_hook(g_signal_lookup("draw", GTK_TYPE_WIDGET), 0, &LaunchProbe::drawn,
-                                   this, nullptr);
+        g_signal_add_emission_hook(g_signal_lookup("realize", GTK_TYPE_WIDGET), 0,
+                                   &LaunchProbe::realized, this, nullptr);
     }
 
   private:
-    static gboolean drawn(GSignalInvocationHint*, guint, const GValue* parameters, gpointer data) {
-        auto* self = static_cast<LaunchProbe*>(data);
+    static gboolean realized(GSignalInvocationHint*, guint, const GValue* parameters,
+                             gpointer self) {
         auto* widget = g_value_get_object(parameters);
         if (!GTK_IS_WINDOW(widget) ||
-            g_strcmp0(gtk_window_get_title(GTK_WINDOW(widget)), self->title_.c_str()) != 0) {
+            g_strcmp0(gtk_window_get_title(GTK_WINDOW(widget)),
+                      static_cast<LaunchProbe*>(self)->title_.c_str()) != 0) {
             return TRUE;
         }
+        g_signal_connect_after(widget, "draw", G_CALLBACK(&LaunchProbe::drawn), self);
+        return FALSE;
+    }
+
+    static gboolean drawn(GtkWidget* window, cairo_t*, gpointer data) {
+        auto* self = static_cast<LaunchProbe*>(data);
+        g_signal_handlers_disconnect_by_data(window, self);
         const std::chrono::duration<double, std::milli> elapsed =
             std::chrono::system_clock::now() - self->started_;
         std::printf("painted %.1f\nready\n", elapsed.count());
