@@ -339,6 +339,10 @@ TEST_F(Workbench, WindowRowsFollowModeVisibilityAndClosing) {
     };
     EXPECT_EQ(labelTexts(rowOf("第一个窗口")),
               (std::vector<std::string>{"第一个窗口", "转广告", "隐藏"}));
+    // An announcement that changes nothing shown leaves the rows alone.
+    Gtk::Widget* unchanged = &rowOf("第一个窗口");
+    first->announceChange();
+    EXPECT_EQ(&rowOf("第一个窗口"), unchanged);
 
     buttonNamed(rowOf("第一个窗口"), "转广告").clicked();
     EXPECT_EQ(first->mode(), BrowserWindowMode::advertisement);

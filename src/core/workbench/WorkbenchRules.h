@@ -33,6 +33,13 @@ struct WindowRowTitles {
     bool operator==(const WindowRowTitles&) const = default;
 };
 
+// An open window's row as shown.
+struct WindowRow {
+    std::string title;
+    WindowRowTitles buttons;
+    bool operator==(const WindowRow&) const = default;
+};
+
 namespace WorkbenchRules {
 
 inline constexpr std::size_t gridColumns = 3;

@@ -278,18 +278,31 @@ void WorkbenchViewController::rebuildHistory(const std::vector<HistoryEntry>& en
 }
 
 void WorkbenchViewController::reloadWindows() {
-    clear(windowStack_);
     const auto& windows = services_.manager.windows();
+    std::vector<WindowRow> rows;
+    bool sameWindows = shownWindows_.size() == windows.size();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto& window = windows[i];
+        rows.push_back({window->displayTitle(),
+                        WorkbenchRules::windowRowTitles(window->mode(), window->isVisible())});
+        sameWindows = sameWindows && shownWindows_[i].lock() == window;
+    }
+    if (sameWindows && shownWindowRows_ == rows) {
+        return;
+    }
+    shownWindows_.assign(windows.begin(), windows.end());
+    shownWindowRows_ = rows;
+
+    clear(windowStack_);
     if (windows.empty()) {
         windowStack_.pack_start(
             *nativeLabel("还没有悬浮窗口", 12, Pango::WEIGHT_NORMAL, NativeTextColor::muted),
             Gtk::PACK_SHRINK);
     }
-    for (const auto& window : windows) {
-        const auto titles = WorkbenchRules::windowRowTitles(window->mode(), window->isVisible());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
         // The row is rebuilt after every change it causes; until then it
         // must not keep a closed window alive.
-        const std::weak_ptr<FloatingWindow> weak = window;
+        const std::weak_ptr<FloatingWindow> weak = windows[i];
         const auto act = [weak](void (FloatingWindow::*command)()) {
             return [weak, command] {
                 if (auto target = weak.lock()) {
@@ -299,17 +312,16 @@ void WorkbenchViewController::reloadWindows() {
         };
         auto* gap = spacer();
         windowStack_.pack_start(
-            *row(
-                8,
-                {truncatedLabel(window->displayTitle(), 13, Pango::WEIGHT_MEDIUM,
-                                NativeTextColor::label),
-                 gap,
-                 textActionButton(std::string(titles.mode), act(&FloatingWindow::toggleModeFromUI)),
-                 textActionButton(std::string(titles.visibility),
-                                  act(&FloatingWindow::toggleVisibility)),
-                 Gtk::make_managed<NativeSymbolButton>("xmark", "关闭当前窗口",
-                                                       act(&FloatingWindow::closeFromUI), 28)},
-                gap),
+            *row(8,
+                 {truncatedLabel(rows[i].title, 13, Pango::WEIGHT_MEDIUM, NativeTextColor::label),
+                  gap,
+                  textActionButton(std::string(rows[i].buttons.mode),
+                                   act(&FloatingWindow::toggleModeFromUI)),
+                  textActionButton(std::string(rows[i].buttons.visibility),
+                                   act(&FloatingWindow::toggleVisibility)),
+                  Gtk::make_managed<NativeSymbolButton>("xmark", "关闭当前窗口",
+                                                        act(&FloatingWindow::closeFromUI), 28)},
+                 gap),
             Gtk::PACK_SHRINK);
     }
     windowStack_.show_all();

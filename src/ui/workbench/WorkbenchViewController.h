@@ -99,6 +99,10 @@ class WorkbenchViewController {
 
     Services services_;
     BookmarkGridSchedule gridSchedule_;
+    // The window list as shown: windows announce every step of a page load,
+    // and rows that would show the same are left as they are.
+    std::vector<std::weak_ptr<FloatingWindow>> shownWindows_;
+    std::optional<std::vector<WindowRow>> shownWindowRows_;
     TipCarousel carousel_;
 
     NativeCanvasView root_;
