@@ -93,10 +93,17 @@ void clickOn(Gtk::Widget& widget) {
     click({frame.midX(), frame.midY()});
 }
 
-void tapKey(unsigned keysym) {
+void tapKey(unsigned keysym, unsigned held) {
+    const KeyCode modifier = held != 0 ? XKeysymToKeycode(xDisplay(), held) : 0;
     const KeyCode code = XKeysymToKeycode(xDisplay(), keysym);
+    if (modifier != 0) {
+        XTestFakeKeyEvent(xDisplay(), modifier, True, CurrentTime);
+    }
     XTestFakeKeyEvent(xDisplay(), code, True, CurrentTime);
     XTestFakeKeyEvent(xDisplay(), code, False, CurrentTime);
+    if (modifier != 0) {
+        XTestFakeKeyEvent(xDisplay(), modifier, False, CurrentTime);
+    }
     flushInput();
 }
 

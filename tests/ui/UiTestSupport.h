@@ -40,8 +40,9 @@ void releaseButton();
 void click(Point point);
 // Clicks the centre of `widget`.
 void clickOn(Gtk::Widget& widget);
-// Presses and releases the key of an X keysym, such as XK_Escape.
-void tapKey(unsigned keysym);
+// Presses and releases the key of an X keysym, such as XK_Escape, while the
+// modifier key `held` (a keysym such as XK_Control_L, or 0 for none) is down.
+void tapKey(unsigned keysym, unsigned held = 0);
 
 // The items of a 32-bit X property of the window as text: atoms by name
 // (as in _NET_WM_STATE), numbers in decimal.

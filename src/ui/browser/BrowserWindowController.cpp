@@ -25,7 +25,7 @@ BrowserWindowController* controllerOf(gpointer self) {
 
 FloatingWindowFactory BrowserWindowController::factory(AppDataStore& store,
                                                        DesktopLauncher& launcher,
-                                                       const WebSession& session,
+                                                       WebSession& session,
                                                        ScreenLayoutProvider screens) {
     return [&store, &launcher, &session, screens = std::move(screens)](
                BrowserWindowManager& manager, const std::string& url,
@@ -346,7 +346,7 @@ bool BrowserWindowController::keyPressed(GdkEventKey* event) {
         return false;
     }
     const auto action =
-        moreMenuActionForKey(gdk_keyval_to_unicode(gdk_keyval_to_lower(event->keyval)));
+        moreMenuActionForKey(gdk_keyval_to_unicode(gdk_keyval_to_lower(event->keyval)), mode_);
     if (!action) {
         return false;
     }
