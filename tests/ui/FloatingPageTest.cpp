@@ -229,6 +229,36 @@ TEST_F(FloatingPage, AWindowClosedBeforeItsPageIsNamedStillRecordsTheVisit) {
     EXPECT_EQ(history.front().title, "127.0.0.1");
 }
 
+TEST_F(FloatingPage, ABookmarkTheStoreRefusesIsExplainedOverTheWindow) {
+    auto window = open("data:text/html,inline");
+    window->performMenuAction(MoreMenuAction::bookmark);
+    ASSERT_NE(openDialog(), nullptr);
+    EXPECT_EQ(openDialog()->property_text().get_value(), "仅支持有效的 HTTP 或 HTTPS 网址");
+    EXPECT_EQ(openDialog()->get_transient_for(), &window->panel());
+}
+
+TEST_F(FloatingPage, MenuCommandsActOnThePageShownNow) {
+    server_.page("/", "<title>Start</title><a id=l href=/next>next</a>");
+    server_.page("/next", "<title>Next</title>");
+    auto window = open(server_.url("/"));
+    clickElement(*window, "#l");
+    ASSERT_TRUE(waitForPage(*window, "/next"));
+    window->performMenuAction(MoreMenuAction::copyURL);
+    EXPECT_EQ(Gtk::Clipboard::get(GDK_SELECTION_CLIPBOARD)->wait_for_text(), server_.url("/next"));
+
+    // The editor starts from the address shown and opens what was typed,
+    // resolved: a bare host is a secure address (which this server is not).
+    window->performMenuAction(MoreMenuAction::editAddress);
+    ASSERT_NE(openDialog(), nullptr);
+    auto& field = firstOf<Gtk::Entry>(*openDialog());
+    EXPECT_EQ(field.get_text(), server_.url("/next"));
+    const std::string typed = "127.0.0.1:" + std::to_string(server_.port()) + "/third";
+    field.set_text(" " + typed + " ");
+    choose(*openDialog(), "打开");
+    EXPECT_TRUE(
+        runUntil([&] { return webkit_web_view_get_uri(window->webView()) == "https://" + typed; }));
+}
+
 TEST_F(FloatingPage, WidePagesAreFittedUntilTheUserZooms) {
     server_.page("/wide2", widePage(2));
     server_.page("/wide5", widePage(5));

@@ -247,6 +247,24 @@ TEST_F(FloatingPanel, KeysGoToTheWindowOrToThePageByMode) {
     EXPECT_EQ(manager_.windows().size(), 2U);
 }
 
+TEST_F(FloatingPanel, TheCornerPopUpsCloseButtonOnlyHidesIt) {
+    auto window = openPlain();
+    window->toolbarToggleMode();
+    ASSERT_TRUE(runUntil([&] { return hasSize(*window, 480, 320); }));
+    drainMainLoop();
+    clickOn(shownButton(*window, "关闭"));
+    EXPECT_TRUE(runUntil([&] { return !window->isVisible(); }));
+    EXPECT_FALSE(window->isClosing());
+    EXPECT_EQ(manager_.windows().size(), 1U);
+
+    window->toggleVisibility();
+    window->toolbarToggleMode();
+    ASSERT_TRUE(runUntil([&] { return hasSize(*window, 760, 520); }));
+    drainMainLoop();
+    clickOn(shownButton(*window, "关闭"));
+    EXPECT_TRUE(runUntil([&] { return manager_.windows().empty(); }));
+}
+
 TEST_F(FloatingPanel, ClosingTwiceIsHarmlessAndReleasesTheWindow) {
     auto window = openPlain();
     const std::weak_ptr<BrowserWindowController> weak = window;
