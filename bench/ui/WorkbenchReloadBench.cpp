@@ -8,6 +8,7 @@
 #include <cairomm/surface.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -24,7 +25,9 @@ namespace {
 
 class NoLauncher : public DesktopLauncher {
   public:
-    bool hasHandlerForScheme(const std::string&) override { return false; }
+    std::optional<std::string> applicationForScheme(const std::string&) override {
+        return std::nullopt;
+    }
     bool launch(const std::string&) override { return false; }
 };
 

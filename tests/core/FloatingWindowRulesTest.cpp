@@ -62,6 +62,8 @@ TEST(LoadFailure, OnlyLoadsThatReallyFailedGetAReason) {
         EXPECT_EQ(LoadFailure::reason({domain, code}), reason)
             << g_quark_to_string(domain) << " " << code;
     }
+    // Once the page began to show, what arrived of it stays.
+    EXPECT_EQ(LoadFailure::reason({G_IO_ERROR, G_IO_ERROR_CONNECTION_CLOSED, true}), std::nullopt);
 }
 
 TEST(PagePrompts, ErrorPagesShowTheEscapedAddressAndReloadIt) {
@@ -85,28 +87,23 @@ TEST(PagePrompts, ErrorPagesShowTheEscapedAddressAndReloadIt) {
               std::string::npos);
 }
 
-TEST(PageStateTitle, CommitTakesAReportedTitleAsItIsButFinishTrimsAndFallsBack) {
+TEST(PageStateTitle, ShowsTheCleanedTitleOrElseTheAddressAndSaysWhetherThePageNamedItself) {
     PageState page("https://start.example/");
     EXPECT_EQ(page.displayTitle(), "start.example");
 
-    page.commit("https://next.example/p", "  ");
-    EXPECT_EQ(page.currentURL(), "https://next.example/p");
-    EXPECT_EQ(page.displayTitle(), "  ");
-    page.commit(std::nullopt, std::nullopt);
+    // An empty title at the commit is no name either: a bookmark needs one.
+    EXPECT_FALSE(page.arrived("https://next.example/p", "  "));
     EXPECT_EQ(page.currentURL(), "https://next.example/p");
     EXPECT_EQ(page.displayTitle(), "next.example");
-
-    // Each answers whether the page named itself (its visit waits for a name).
-    EXPECT_TRUE(page.finish("https://final.example/", "\n\t 新闻\u3000 \n"));
+    EXPECT_TRUE(page.arrived(std::nullopt, "\n\t 新闻\u3000 \n"));
+    EXPECT_EQ(page.currentURL(), "https://next.example/p");
     EXPECT_EQ(page.displayTitle(), "新闻");
-    EXPECT_FALSE(page.finish(std::nullopt, " \u3000\u0085\r\n"));
-    EXPECT_EQ(page.displayTitle(), "final.example");
-    EXPECT_FALSE(page.finish("data:text/html,x", ""));
+    EXPECT_FALSE(page.arrived("data:text/html,x", std::nullopt));
     EXPECT_EQ(page.displayTitle(), "data:text/html,x");
 
-    EXPECT_TRUE(page.titleChanged("  Inner  Spaces Stay "));
-    EXPECT_EQ(page.displayTitle(), "Inner  Spaces Stay");
-    EXPECT_FALSE(page.titleChanged(std::nullopt));
+    EXPECT_TRUE(page.titleChanged("a\u202Eb"));
+    EXPECT_EQ(page.displayTitle(), "ab");
+    EXPECT_FALSE(page.titleChanged("\u200B\u202E"));
     EXPECT_EQ(page.displayTitle(), "data:text/html,x");
     EXPECT_EQ(page.initialURL(), "https://start.example/");
 }
@@ -156,13 +153,31 @@ TEST(MoreMenuModel, AdvertisementModeAddsNavigationAndTheWindowSwitchesBeforeThe
     EXPECT_EQ(describe(state), expected);
 }
 
-TEST(MoreMenuModel, KeysReachTheirCommandsInEitherCase) {
-    EXPECT_EQ(moreMenuActionForKey(U'l'), MoreMenuAction::editAddress);
-    EXPECT_EQ(moreMenuActionForKey(U'D'), MoreMenuAction::bookmark);
-    EXPECT_EQ(moreMenuActionForKey(U'['), MoreMenuAction::navigateBack);
-    EXPECT_EQ(moreMenuActionForKey(U'x'), std::nullopt);
-    // A character whose low byte is "l".
-    EXPECT_EQ(moreMenuActionForKey(U'\u016c'), std::nullopt);
+TEST(MoreMenuModel, KeysReachTheCommandsOfTheModesMenuAndReloadInBoth) {
+    using enum BrowserWindowMode;
+    using enum MoreMenuAction;
+    const struct {
+        char32_t key;
+        std::optional<MoreMenuAction> inWindow;
+        std::optional<MoreMenuAction> inAdvertisement;
+    } cases[] = {
+        {U'l', editAddress, editAddress},
+        {U'D', bookmark, bookmark},
+        {U'n', newWindow, newWindow},
+        {U'R', reload, reload},
+        // Web editors indent and outdent with these; only the corner pop-up,
+        // whose bar has no back and forward buttons, takes them.
+        {U'[', std::nullopt, navigateBack},
+        {U']', std::nullopt, navigateForward},
+        {U'x', std::nullopt, std::nullopt},
+        // A character whose low byte is "l".
+        {U'\u016c', std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(moreMenuActionForKey(c.key, window), c.inWindow) << static_cast<int>(c.key);
+        EXPECT_EQ(moreMenuActionForKey(c.key, advertisement), c.inAdvertisement)
+            << static_cast<int>(c.key);
+    }
 }
 
 TEST(MoreMenuModel, OpacityItemsRunFromFullToTenPercentAndCheckOnlyWithinAHundredth) {
@@ -205,8 +220,12 @@ TEST(NavigationPolicy, DecidesBySchemeFrameAndGesture) {
         {"data:text/html,hi", true, false, Decision::allow},
         {"about:blank", false, true, Decision::cancel},
         {"Data:text/html,hi", false, true, Decision::cancel},
-        // Applications open only from a person's click.
+        // Applications open only from a person's click; mail and telephone
+        // links at once, anything else once the person agreed.
         {"mailto:a@example.com", false, true, Decision::handToDesktop},
+        {"TEL:+861234", true, true, Decision::handToDesktop},
+        {"smb://server/share", true, true, Decision::askThenHandToDesktop},
+        {"zoommtg://zoom.us/join?confno=1", true, true, Decision::askThenHandToDesktop},
         {"zoommtg://zoom.us/join?confno=1", true, false, Decision::cancel},
         {"tel:+861234", false, false, Decision::cancel},
         // A scheme starts with a letter: this is no scheme at all.
@@ -246,6 +265,26 @@ TEST(NavigationPolicy, AnUnhandledSchemeDoesNothingAndTheLookupIsOnlyMadeForACli
     EXPECT_EQ(NavigationPolicy::decide({"https://example.com", false, false}, none),
               Decision::loadInThisView);
     EXPECT_EQ(lookups, 1);
+}
+
+TEST(NavigationPolicy, OnlyAClickDownloadsWhatThePageDoesNotShow) {
+    using enum ResponseDecision;
+    const struct {
+        NavigationResponse response;
+        ResponseDecision expected;
+    } cases[] = {
+        {{.showable = true, .attachment = false, .clicked = false}, show},
+        {{.showable = true, .attachment = false, .clicked = true}, show},
+        {{.showable = false, .attachment = false, .clicked = true}, download},
+        {{.showable = true, .attachment = true, .clicked = true}, download},
+        // A script, a redirect or a hidden frame.
+        {{.showable = false, .attachment = false, .clicked = false}, ignore},
+        {{.showable = true, .attachment = true, .clicked = false}, ignore},
+    };
+    for (const auto& [response, expected] : cases) {
+        EXPECT_EQ(NavigationPolicy::decide(response), expected)
+            << response.showable << response.attachment << response.clicked;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The floating panel on a real display under a window manager: placement,
-// level, opacity, the corner pop-up, the folding bar, auto-hide and
-// closing.
+// level, opacity, the corner pop-up, the folding bar, auto-hide, hiding and
+// showing with its dialogs, keys and closing.
 #include <algorithm>
+
+#include <X11/keysym.h>
 
 #include "FloatingWindowFixture.h"
 #include "WidgetQueries.h"
@@ -31,6 +33,29 @@ class FloatingPanel : public FloatingWindowTest {
     std::shared_ptr<BrowserWindowController> openPlain() {
         server_.page("/", "<title>Plain</title><body style='margin:0'>page</body>");
         return open(server_.url("/"));
+    }
+
+    // Drags the bar's empty stretch (`from` points right of the bar's left
+    // end) by `by`, as a person moves the window; answers the new frame.
+    static Rect dragBar(BrowserWindowController& window, double from, Point by) {
+        const Rect start = window.panel().frame();
+        const Rect bar = rootFrame(window.toolbar());
+        movePointer({bar.x + from, bar.y + 15});
+        pressButton();
+        for (int step = 1; step <= 6; ++step) {
+            movePointer({bar.x + from + step * by.x / 6, bar.y + 15 + step * by.y / 6});
+            runFor(milliseconds(30));
+        }
+        releaseButton();
+        EXPECT_TRUE(runUntil([&] { return window.panel().frame().x == start.x + by.x; }));
+        return window.panel().frame();
+    }
+
+    // The visible button of the face on show.
+    static Gtk::Button& shownButton(BrowserWindowController& window, const std::string& name) {
+        return firstOf<Gtk::Button>(window.toolbar(), [&](Gtk::Button& button) {
+            return button.get_is_drawable() && button.get_accessible()->get_name() == name;
+        });
     }
 };
 
@@ -137,6 +162,107 @@ TEST_F(FloatingPanel, AutoHideWaitsForAHeldButtonTheMenuOrADialogButHidesOnLeavi
 
     visit({inside, outside});
     EXPECT_FALSE(window->isVisible());
+}
+
+// X forgets where an unmapped window was, and GTK would put it back where it
+// last asked, not where the person moved it.
+TEST_F(FloatingPanel, AHiddenWindowComesBackWhereThePersonLeftIt) {
+    auto window = openPlain();
+    for (const bool corner : {false, true}) {
+        SCOPED_TRACE(corner ? "corner pop-up" : "window");
+        if (corner) {
+            window->toolbarToggleMode();
+            ASSERT_TRUE(runUntil([&] { return hasSize(*window, 480, 320); }));
+        }
+        const Rect moved = dragBar(*window, corner ? 150 : 300, {-60, -30});
+        manager_.toggleBossVisibility();
+        ASSERT_FALSE(window->isVisible());
+        manager_.toggleBossVisibility();
+        EXPECT_TRUE(waitForFrame(*window, moved));
+        window->hideWindow();
+        window->toggleVisibility();
+        EXPECT_TRUE(waitForFrame(*window, moved));
+        ASSERT_TRUE(presentAndWait(window->panel()));
+    }
+}
+
+TEST_F(FloatingPanel, ItsDialogsHideAndComeBackWithIt) {
+    auto window = openPlain();
+    window->performMenuAction(MoreMenuAction::editAddress);
+    Gtk::MessageDialog* editor = openDialog();
+    ASSERT_NE(editor, nullptr);
+    manager_.hideAll();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(openDialog(), nullptr);
+    manager_.showAll();
+    EXPECT_TRUE(runUntil([&] { return openDialog() == editor; }));
+    editor->response(Gtk::RESPONSE_CANCEL);
+
+    // A dialog the page opens while the window is hidden waits for it.
+    window->hideWindow();
+    ASSERT_TRUE(evaluate(*window, "setTimeout(() => alert('hello'), 0); 1").has_value());
+    runFor(milliseconds(500));
+    EXPECT_EQ(openDialog(), nullptr);
+    window->toggleVisibility();
+    EXPECT_TRUE(runUntil([] { return openDialog() != nullptr; }));
+}
+
+// Ctrl+[ and Ctrl+] indent and outdent in web editors; only the corner
+// pop-up, whose bar has no back and forward buttons, takes them.
+TEST_F(FloatingPanel, KeysGoToTheWindowOrToThePageByMode) {
+    const std::string page =
+        "<body style='margin:0;height:100vh'><script>addEventListener('keydown', e => {"
+        " if (e.ctrlKey) document.title = 'key ' + e.key; });</script>";
+    server_.page("/", "<title>First</title>" + page);
+    server_.page("/next", "<title>Next</title>" + page);
+    auto window = open(server_.url("/"));
+    ASSERT_TRUE(evaluate(*window, "location.href = '/next'; 1").has_value());
+    ASSERT_TRUE(waitForPage(*window, "/next"));
+    clickElement(*window, "body");
+
+    runFor(milliseconds(300));
+    tapKeys({XK_Control_L, XK_bracketleft});
+    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "key ["; }));
+    tapKeys({XK_Control_L, XK_bracketright});
+    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "key ]"; }));
+    tapKeys({XK_Control_L, XK_r});
+    EXPECT_TRUE(runUntil([&] { return server_.requestCount("/next") == 2; }));
+    ASSERT_TRUE(waitForPage(*window, "/next"));
+    tapKeys({XK_Control_L, XK_d});
+    EXPECT_TRUE(std::ranges::any_of(store_.snapshot().bookmarks, [&](const auto& bookmark) {
+        return bookmark.url == server_.url("/next");
+    }));
+
+    window->toolbarToggleMode();
+    tapKeys({XK_Control_L, XK_bracketleft});
+    EXPECT_TRUE(waitForPage(*window, "/"));
+    EXPECT_EQ(window->displayTitle(), "First");
+    tapKeys({XK_Control_L, XK_l});
+    ASSERT_NE(openDialog(), nullptr);
+    // Answered with the pointer, the editor hands the keyboard back to the window.
+    ASSERT_TRUE(runUntil([] { return openDialog()->is_active(); }));
+    clickOn(buttonNamed(*openDialog(), "取消"));
+    ASSERT_TRUE(runUntil([&] { return window->panel().is_active(); }));
+    tapKeys({XK_Control_L, XK_n});
+    EXPECT_EQ(manager_.windows().size(), 2U);
+}
+
+TEST_F(FloatingPanel, TheCornerPopUpsCloseButtonOnlyHidesIt) {
+    auto window = openPlain();
+    window->toolbarToggleMode();
+    ASSERT_TRUE(runUntil([&] { return hasSize(*window, 480, 320); }));
+    drainMainLoop();
+    clickOn(shownButton(*window, "关闭"));
+    EXPECT_TRUE(runUntil([&] { return !window->isVisible(); }));
+    EXPECT_FALSE(window->isClosing());
+    EXPECT_EQ(manager_.windows().size(), 1U);
+
+    window->toggleVisibility();
+    window->toolbarToggleMode();
+    ASSERT_TRUE(runUntil([&] { return hasSize(*window, 760, 520); }));
+    drainMainLoop();
+    clickOn(shownButton(*window, "关闭"));
+    EXPECT_TRUE(runUntil([&] { return manager_.windows().empty(); }));
 }
 
 TEST_F(FloatingPanel, ClosingTwiceIsHarmlessAndReleasesTheWindow) {

@@ -1,5 +1,7 @@
 #include "FloatingWindowFixture.h"
 
+#include "WidgetQueries.h"
+
 namespace velumo::uitest {
 namespace {
 
@@ -100,6 +102,10 @@ Gtk::MessageDialog* FloatingWindowTest::openDialog() {
         }
     }
     return nullptr;
+}
+
+void FloatingWindowTest::choose(Gtk::Dialog& dialog, const std::string& button) {
+    buttonNamed(dialog, button).clicked();
 }
 
 }  // namespace velumo::uitest

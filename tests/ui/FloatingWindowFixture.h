@@ -20,7 +20,9 @@ class RecordingLauncher : public DesktopLauncher {
   public:
     std::vector<std::string> launched;
 
-    bool hasHandlerForScheme(const std::string&) override { return true; }
+    std::optional<std::string> applicationForScheme(const std::string& scheme) override {
+        return scheme + " handler";
+    }
     bool launch(const std::string& uri) override {
         launched.push_back(uri);
         return true;
@@ -51,6 +53,8 @@ class FloatingWindowTest : public UiTest {
     void clickElement(BrowserWindowController& window, const std::string& selector);
     // The message dialog on screen, if any.
     static Gtk::MessageDialog* openDialog();
+    // Chooses the button of `dialog` named `button`.
+    static void choose(Gtk::Dialog& dialog, const std::string& button);
 
     std::filesystem::path folder_;
     AppDataStore store_;

@@ -24,8 +24,9 @@ TestWebServer::~TestWebServer() {
     g_object_unref(server_);
 }
 
-void TestWebServer::page(const std::string& path, std::string body, std::string contentType) {
-    pages_[path] = {std::move(contentType), std::move(body)};
+void TestWebServer::page(const std::string& path, std::string body, std::string contentType,
+                         Headers headers) {
+    pages_[path] = {std::move(contentType), std::move(body), std::move(headers)};
 }
 
 std::string TestWebServer::url(const std::string& path) const {
@@ -62,8 +63,13 @@ void TestWebServer::serve(SoupServer*, SoupServerMessage* message, const char* p
         soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
         return;
     }
-    const auto& [contentType, body] = page->second;
-    soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
+    const auto& [contentType, body, extra] = page->second;
+    for (const auto& [name, value] : extra) {
+        soup_message_headers_append(soup_server_message_get_response_headers(message), name.c_str(),
+                                    value.c_str());
+    }
+    soup_server_message_set_status(
+        message, extra.contains("Location") ? SOUP_STATUS_FOUND : SOUP_STATUS_OK, nullptr);
     soup_server_message_set_response(message, contentType.c_str(), SOUP_MEMORY_COPY, body.data(),
                                      body.size());
 }

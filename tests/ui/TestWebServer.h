@@ -23,9 +23,10 @@ class TestWebServer {
     TestWebServer(const TestWebServer&) = delete;
     TestWebServer& operator=(const TestWebServer&) = delete;
 
-    // Serves `body` at `path`; unknown paths get 404.
+    // Serves `body` at `path` with `headers` besides its type, as a redirect
+    // (302) when they hold a Location; unknown paths get 404.
     void page(const std::string& path, std::string body,
-              std::string contentType = "text/html; charset=utf-8");
+              std::string contentType = "text/html; charset=utf-8", Headers headers = {});
 
     // "http://127.0.0.1:PORT" followed by `path`.
     std::string url(const std::string& path) const;
@@ -41,8 +42,12 @@ class TestWebServer {
 
     SoupServer* server_ = nullptr;
     unsigned port_ = 0;
-    // Content type and body by path.
-    std::map<std::string, std::pair<std::string, std::string>> pages_;
+    struct Page {
+        std::string contentType;
+        std::string body;
+        Headers headers;
+    };
+    std::map<std::string, Page> pages_;
     // Paths and headers of the requests, in order.
     std::vector<std::pair<std::string, Headers>> requests_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace velumo {
@@ -11,7 +12,8 @@ class DesktopLauncher {
   public:
     virtual ~DesktopLauncher() = default;
 
-    virtual bool hasHandlerForScheme(const std::string& scheme) = 0;
+    // The name of the application registered for `scheme`, if there is one.
+    virtual std::optional<std::string> applicationForScheme(const std::string& scheme) = 0;
     // Opens `uri` in its default application; answers whether one started.
     virtual bool launch(const std::string& uri) = 0;
 };

@@ -35,6 +35,9 @@ std::optional<LoadFailureReason> inputOutputReason(int code) {
 }  // namespace
 
 std::optional<LoadFailureReason> reason(const LoadError& error) {
+    if (error.committed) {
+        return std::nullopt;
+    }
     if (error.domain == G_IO_ERROR) {
         return inputOutputReason(error.code);
     }

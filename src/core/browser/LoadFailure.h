@@ -19,6 +19,8 @@ enum class LoadFailureReason {
 struct LoadError {
     GQuark domain = 0;
     int code = 0;
+    // The page had begun to arrive (and to show) when the load failed.
+    bool committed = false;
 };
 
 namespace LoadFailure {
@@ -32,7 +34,8 @@ inline constexpr const char* pluginDomain = "WebKitPluginError";
 inline constexpr const char* downloadDomain = "WebKitDownloadError";
 
 // Why the load failed; none when it was only cancelled or replaced (a new
-// navigation, a policy decision, a download), which shows no error page.
+// navigation, a policy decision, a download), which shows no error page, and
+// none once the page had begun to show: what arrived of it stays.
 std::optional<LoadFailureReason> reason(const LoadError& error);
 
 }  // namespace LoadFailure

@@ -48,14 +48,18 @@ std::vector<MoreMenuItem> moreMenuItems(const MoreMenuState& state) {
     return items;
 }
 
-std::optional<MoreMenuAction> moreMenuActionForKey(char32_t key) {
+std::optional<MoreMenuAction> moreMenuActionForKey(char32_t key, BrowserWindowMode mode) {
     if (key == 0 || key > 0x7f) {
         return std::nullopt;
     }
     const std::string hint =
         "Ctrl+" + std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(key))));
-    // The advertisement menu holds every item with a key.
-    for (const MoreMenuItem& item : moreMenuItems({.mode = BrowserWindowMode::advertisement})) {
+    // Reloading is every browser's key; in window mode the bar has the button
+    // and the menu no item for it.
+    if (hint == "Ctrl+R") {
+        return MoreMenuAction::reload;
+    }
+    for (const MoreMenuItem& item : moreMenuItems({.mode = mode})) {
         if (item.keyHint == hint) {
             return item.action;
         }

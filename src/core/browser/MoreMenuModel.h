@@ -57,9 +57,11 @@ struct OpacityMenuItem {
 // The more-menu's items, top to bottom, rebuilt each time it opens.
 std::vector<MoreMenuItem> moreMenuItems(const MoreMenuState& state);
 
-// The command of Ctrl + `key` (a character, either case): the keys the
-// more-menu shows in either mode. None for other keys.
-std::optional<MoreMenuAction> moreMenuActionForKey(char32_t key);
+// The command of Ctrl + `key` (a character, either case) in a window of
+// `mode`: the keys its more-menu shows, and Ctrl+R in either mode. Other keys
+// (none) belong to the page, such as Ctrl+[ and Ctrl+] in window mode, where
+// web editors indent and outdent with them.
+std::optional<MoreMenuAction> moreMenuActionForKey(char32_t key, BrowserWindowMode mode);
 
 // The ten opacity items 100% ... 10%; an item is checked when the window's
 // opacity is within 0.01 of it.

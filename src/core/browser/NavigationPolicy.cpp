@@ -31,7 +31,17 @@ NavigationDecision decide(const NavigationAction& action,
     if (name.empty() || isLocalResourceScheme(name) || !action.userGesture || !hasHandler(name)) {
         return NavigationDecision::cancel;
     }
-    return NavigationDecision::handToDesktop;
+    if (name == "mailto" || name == "tel") {
+        return NavigationDecision::handToDesktop;
+    }
+    return NavigationDecision::askThenHandToDesktop;
+}
+
+ResponseDecision decide(const NavigationResponse& response) {
+    if (response.showable && !response.attachment) {
+        return ResponseDecision::show;
+    }
+    return response.clicked ? ResponseDecision::download : ResponseDecision::ignore;
 }
 
 }  // namespace velumo::NavigationPolicy

@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include "data/TextRules.h"
+
 namespace velumo::PagePrompts {
 namespace {
 
@@ -64,6 +66,23 @@ std::string permissionQuestion(PermissionKind kind, std::string_view host) {
     return "“" + std::string(host) + "”" + std::string(wish(kind));
 }
 
+std::string excerpt(std::string_view text) {
+    constexpr std::size_t shownCharacters = 1000;
+    return std::string(TextRules::leadingCharacters(text, shownCharacters));
+}
+
+std::string externalApplicationQuestion(std::string_view application) {
+    return "要打开外部应用“" + std::string(application) + "”吗？";
+}
+
+std::string unresponsiveDetail(std::string_view host) {
+    return "“" + std::string(host) + "”上的网页已停止响应。你可以结束页面，或等待它恢复。";
+}
+
+std::string scriptDialogHeading(std::string_view host) {
+    return "“" + std::string(host) + "”显示";
+}
+
 std::string_view loadFailureExplanation(LoadFailureReason reason) {
     switch (reason) {
         case LoadFailureReason::hostNotFound:
@@ -85,8 +104,10 @@ std::string loadFailedPage(std::string_view url, LoadFailureReason reason,
     return errorPage(loadFailedTitle, url, loadFailureExplanation(reason), detail);
 }
 
-std::string processEndedPage(std::string_view url) {
-    return errorPage(processEndedTitle, url, "显示这个网页的进程意外结束了。", {});
+std::string processEndedPage(std::string_view url, bool endedByPerson) {
+    return errorPage(
+        processEndedTitle, url,
+        endedByPerson ? "你结束了这个没有响应的网页。" : "显示这个网页的进程意外结束了。", {});
 }
 
 }  // namespace velumo::PagePrompts

@@ -2,36 +2,29 @@
 
 #include <algorithm>
 
+#include "browser/PageTitle.h"
 #include "browser/WindowGeometry.h"
-#include "data/TextRules.h"
-#include "data/Url.h"
 
 namespace velumo {
 PageState::PageState(std::string initialURL)
     : initialURL_(std::move(initialURL)),
       currentURL_(initialURL_),
-      displayTitle_(Url::hostOrText(initialURL_)) {}
+      displayTitle_(PageTitle::orAddress({}, initialURL_)) {}
 
 bool PageState::showTitleOrAddress(std::optional<std::string_view> title) {
     if (title) {
-        std::string text(TextRules::trimmed(*title));
+        std::string text = PageTitle::cleaned(*title);
         if (!text.empty()) {
             displayTitle_ = std::move(text);
             return true;
         }
     }
-    displayTitle_ = Url::hostOrText(currentURL_);
+    displayTitle_ = PageTitle::orAddress({}, currentURL_);
     return false;
 }
 
-void PageState::commit(std::optional<std::string_view> url, std::optional<std::string_view> title) {
-    if (url) {
-        currentURL_ = *url;
-    }
-    displayTitle_ = title ? std::string(*title) : Url::hostOrText(currentURL_);
-}
-
-bool PageState::finish(std::optional<std::string_view> url, std::optional<std::string_view> title) {
+bool PageState::arrived(std::optional<std::string_view> url,
+                        std::optional<std::string_view> title) {
     if (url) {
         currentURL_ = *url;
     }

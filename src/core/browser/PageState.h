@@ -32,13 +32,12 @@ class PageState {
     bool hasManualPageZoom() const { return hasManualPageZoom_; }
     BrowserIdentityMode identity() const { return identity_; }
 
-    // The new page started to arrive. A reported title is taken as it is,
-    // even empty; none falls back to the address.
-    void commit(std::optional<std::string_view> url, std::optional<std::string_view> title);
-    // The page finished loading; the title is trimmed, and an empty one falls
-    // back to the address. Answers whether the page named itself.
-    bool finish(std::optional<std::string_view> url, std::optional<std::string_view> title);
-    // The page changed its title (same rule as a finished load).
+    // The new page started to arrive, or finished loading. The title shown
+    // is the page's own, cleaned (PageTitle), or the address when nothing of
+    // it is left; the same text is recorded and bookmarked. Answers whether
+    // the page named itself.
+    bool arrived(std::optional<std::string_view> url, std::optional<std::string_view> title);
+    // The page changed its title (same rule).
     bool titleChanged(std::optional<std::string_view> title);
 
     // The measured widths give the zoom to apply, unless the user zoomed by
@@ -51,8 +50,8 @@ class PageState {
     bool setIdentity(BrowserIdentityMode mode);
 
   private:
-    // Shows the trimmed title, or the address when it is empty; answers
-    // whether the title was used.
+    // Shows the cleaned title, or the address when nothing is left of it;
+    // answers whether the title was used.
     bool showTitleOrAddress(std::optional<std::string_view> title);
 
     std::string initialURL_;

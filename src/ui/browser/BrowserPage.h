@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include <gtkmm/dialog.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/DesktopLauncher.h"
@@ -19,14 +21,16 @@ class AppDataStore;
 
 // The page of a floating window: its web view and all that the web engine
 // asks of it (loading and failed loads, error and crash pages, the navigation
-// policy, permissions, titles and the visits they record, zoom, identity and
-// media). The window's controller places the view, sends the person's
-// commands and hears of every change; the page's questions go to the panel.
+// policy, downloads, permissions, the page's own dialogs, a page that stops
+// responding, titles and the visits they record, zoom, identity and media).
+// The window's controller places the view, sends the person's commands and
+// hears of every change; the page's questions go to the panel. The page is
+// muted while its panel is hidden.
 // Held by its controller through a shared pointer, so deferred steps can hold
 // it weakly.
 class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
   public:
-    BrowserPage(AppDataStore& store, DesktopLauncher& launcher, const WebSession& session,
+    BrowserPage(AppDataStore& store, DesktopLauncher& launcher, WebSession& session,
                 FloatingPanel& panel, const std::string& initialURL);
     ~BrowserPage();
     BrowserPage(const BrowserPage&) = delete;
@@ -53,7 +57,9 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     // Reloads from the origin with the new identity, unless it is unchanged.
     void setIdentity(BrowserIdentityMode mode);
     void pauseMedia();
-    // Drops the web view for good.
+    // Records a visit still waiting for its title, ends the web process at
+    // once (a runaway script would keep it busy long after) and drops the
+    // web view for good.
     void close();
 
   private:
@@ -67,6 +73,10 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     void loadFinished(std::optional<std::string_view> url, std::optional<std::string_view> title);
     void recordVisitOnceNamed(bool named);
     void recordVisit();
+    void setMuted(bool muted);
+    // Shows a question about the page over the panel; `answered` runs with
+    // the response while this page still exists.
+    void ask(std::unique_ptr<Gtk::Dialog> dialog, std::function<void(BrowserPage&, int)> answered);
 
     static void loadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
     static gboolean loadFailed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri,
@@ -80,15 +90,24 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
                                   gpointer self);
     static gboolean permissionRequested(WebKitWebView* view, WebKitPermissionRequest* request,
                                         gpointer self);
+    static gboolean scriptDialogRequested(WebKitWebView* view, WebKitScriptDialog* dialog,
+                                          gpointer self);
+    static void responsivenessChanged(WebKitWebView* view, GParamSpec* property, gpointer self);
 
     // Decides `decision` (none for a page's request of a new window).
     void navigationAction(WebKitNavigationAction* action, bool targetsFrame,
                           WebKitPolicyDecision* decision);
+    bool decideResponse(WebKitResponsePolicyDecision* decision);
     bool askPermission(WebKitPermissionRequest* request);
+    void askToOpenElsewhere(const std::string& url);
+    void showScriptDialog(WebKitScriptDialog* request);
+    void askToEndUnresponsivePage();
+    void downloadStarted(WebKitDownload* download);
+    void chooseDownloadDestination(WebKitDownload* download, const std::string& suggestedName);
 
     AppDataStore& store_;
     DesktopLauncher& launcher_;
-    const WebSession& session_;
+    WebSession& session_;
     FloatingPanel& panel_;
     std::function<void()> onChange_;
     PageState state_;
@@ -105,6 +124,15 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     bool errorPageRequested_ = false;
     unsigned finishedLoads_ = 0;
     bool visitAwaitingTitle_ = false;
+
+    // The address of the latest navigation the person clicked for; only it
+    // may become a download, and the download only once.
+    std::string clickedAddress_;
+    // The open question about a page that stopped responding, if any.
+    Gtk::Dialog* unresponsiveQuestion_ = nullptr;
+    // The person chose to end the web process; its end shows the crash page.
+    bool endRequested_ = false;
+    std::vector<sigc::connection> panelConnections_;
 };
 
 }  // namespace velumo

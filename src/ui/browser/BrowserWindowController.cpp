@@ -26,7 +26,7 @@ BrowserWindowController* controllerOf(gpointer self) {
 
 FloatingWindowFactory BrowserWindowController::factory(AppDataStore& store,
                                                        DesktopLauncher& launcher,
-                                                       const WebSession& session,
+                                                       WebSession& session,
                                                        ScreenLayoutProvider screens) {
     return [&store, &launcher, &session, screens = std::move(screens)](
                BrowserWindowManager& manager, const std::string& url,
@@ -357,7 +357,7 @@ bool BrowserWindowController::keyPressed(GdkEventKey* event) {
         return false;
     }
     const auto action =
-        moreMenuActionForKey(gdk_keyval_to_unicode(gdk_keyval_to_lower(event->keyval)));
+        moreMenuActionForKey(gdk_keyval_to_unicode(gdk_keyval_to_lower(event->keyval)), mode_);
     if (!action) {
         return false;
     }

@@ -38,13 +38,13 @@ class BrowserWindowController final : public FloatingWindow,
         BrowserWindowManager& manager;
         AppDataStore& store;
         DesktopLauncher& launcher;
-        const WebSession& session;
+        WebSession& session;
         ScreenLayoutProvider screens;
     };
 
     // Makes the windows of a manager with these services.
     static FloatingWindowFactory factory(AppDataStore& store, DesktopLauncher& launcher,
-                                         const WebSession& session, ScreenLayoutProvider screens);
+                                         WebSession& session, ScreenLayoutProvider screens);
     // The same over the shared web session, taken when the first window is
     // made: making it starts WebKit's network process, which nothing needs
     // before a page opens.

@@ -6,6 +6,8 @@
 #include <glibmm/main.h>
 #include <gtkmm/drawingarea.h>
 
+#include "browser/ScreenLayout.h"
+
 namespace velumo {
 namespace {
 
@@ -148,6 +150,9 @@ Rect FloatingPanel::frame() const {
 }
 
 void FloatingPanel::setFrame(Rect frame) {
+    if (hiddenAt_) {
+        hiddenAt_ = Point{frame.x, frame.y};
+    }
     move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
     resize(static_cast<int>(std::lround(frame.width)), static_cast<int>(std::lround(frame.height)));
 }
@@ -155,6 +160,33 @@ void FloatingPanel::setFrame(Rect frame) {
 void FloatingPanel::setAlwaysOnTop(bool on) {
     alwaysOnTop_ = on;
     set_keep_above(on);
+}
+
+void FloatingPanel::on_hide() {
+    const Rect shown = frame();
+    hiddenAt_ = Point{shown.x, shown.y};
+    for (Sheet& sheet : sheets_) {
+        if (sheet.dialog->get_visible()) {
+            sheet.waiting = true;
+            sheet.dialog->hide();
+        }
+    }
+    Gtk::Window::on_hide();
+}
+
+void FloatingPanel::on_show() {
+    if (hiddenAt_) {
+        move(static_cast<int>(std::lround(hiddenAt_->x)),
+             static_cast<int>(std::lround(hiddenAt_->y)));
+        hiddenAt_.reset();
+    }
+    Gtk::Window::on_show();
+    for (Sheet& sheet : sheets_) {
+        if (sheet.waiting) {
+            sheet.waiting = false;
+            sheet.dialog->show();
+        }
+    }
 }
 
 void FloatingPanel::showSheet(std::unique_ptr<Gtk::Dialog> dialog,
@@ -171,22 +203,57 @@ void FloatingPanel::showSheet(std::unique_ptr<Gtk::Dialog> dialog,
     Gtk::Dialog* shown = dialog.get();
     shown->signal_response().connect(
         [this, shown, completion = std::move(completion)](int response) {
+            Sheet* sheet = sheetOf(shown);
+            if (sheet->answered) {
+                return;
+            }
+            sheet->answered = true;
+            sheet->waiting = false;
+            // The window manager does not hand the keyboard back by itself;
+            // a dialog answered while the person was elsewhere leaves it there.
+            const bool hadKeyboard = shown->is_active();
             shown->hide();
+            if (hadKeyboard && get_visible()) {
+                present(gtk_get_current_event_time());
+            }
             completion(response);
             // The dialog is still inside its own response; it goes on a later turn.
             Glib::signal_idle().connect_once(
                 sigc::bind(sigc::mem_fun(*this, &FloatingPanel::forgetSheet), shown));
         });
-    sheets_.push_back(std::move(dialog));
-    shown->show();
+    const bool waiting = !get_visible();
+    sheets_.push_back({std::move(dialog), waiting, false});
+    if (!waiting) {
+        shown->show();
+    }
 }
 
-void FloatingPanel::forgetSheet(Gtk::Dialog* sheet) {
-    std::erase_if(sheets_, [sheet](const auto& kept) { return kept.get() == sheet; });
+FloatingPanel::Sheet* FloatingPanel::sheetOf(const Gtk::Dialog* dialog) {
+    const auto found = std::ranges::find_if(
+        sheets_, [dialog](const Sheet& sheet) { return sheet.dialog.get() == dialog; });
+    return found != sheets_.end() ? &*found : nullptr;
+}
+
+void FloatingPanel::forgetSheet(Gtk::Dialog* dialog) {
+    std::erase_if(sheets_, [dialog](const Sheet& sheet) { return sheet.dialog.get() == dialog; });
+}
+
+void FloatingPanel::placeSheet(Gtk::Window& sheet, Size size) const {
+    const Rect panel = frame();
+    Rect placed{panel.midX() - size.width / 2, panel.midY() - size.height / 2, size.width,
+                size.height};
+    const ScreenLayout layout = ScreenLayout::ofDisplay(*this);
+    if (layout.panelScreen) {
+        placed = WindowGeometry::constrained(placed, layout.screens[*layout.panelScreen].workArea);
+    }
+    sheet.move(static_cast<int>(std::lround(placed.x)), static_cast<int>(std::lround(placed.y)));
+    sheet.resize(static_cast<int>(std::lround(placed.width)),
+                 static_cast<int>(std::lround(placed.height)));
 }
 
 bool FloatingPanel::hasVisibleSheet() const {
-    return std::ranges::any_of(sheets_, [](const auto& sheet) { return sheet->get_visible(); });
+    return std::ranges::any_of(sheets_,
+                               [](const Sheet& sheet) { return sheet.dialog->get_visible(); });
 }
 
 void FloatingPanel::closeSheets() {

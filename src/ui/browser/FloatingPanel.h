@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <gtkmm/dialog.h>
@@ -18,7 +19,8 @@ namespace velumo {
 // The borderless window of a floating page. It has no frame of the window
 // manager, so it brings its own resize edges: thin strips along its sides and
 // corners that start the window manager's resize. Each panel is a window
-// group of its own, so its dialogs (sheets) block only this panel.
+// group of its own, so its dialogs (sheets) block only this panel; they hide
+// and come back with it. Hidden and shown again, it comes back where it was.
 class FloatingPanel : public Gtk::Window {
   public:
     FloatingPanel();
@@ -40,19 +42,33 @@ class FloatingPanel : public Gtk::Window {
     // Above other windows or at the normal level; the panel's dialogs follow.
     void setAlwaysOnTop(bool on);
 
-    // Shows `dialog` over the panel, modal within the panel's window group;
-    // `completion` gets the first response. The panel keeps the dialog until
-    // then.
+    // Shows `dialog` over the panel, modal within the panel's window group,
+    // at once or, while the panel is hidden, once it shows; `completion` gets
+    // the first response. The panel keeps the dialog until then.
     void showSheet(std::unique_ptr<Gtk::Dialog> dialog, std::function<void(int)> completion);
     bool hasVisibleSheet() const;
+    // Gives a shown dialog `size`, centred over the panel and within its
+    // screen's work area: for dialogs that size themselves as they map.
+    void placeSheet(Gtk::Window& sheet, Size size) const;
     // Destroys every dialog unanswered (no completion runs) and refuses later
     // ones: the panel is closing.
     void closeSheets();
 
+  protected:
+    void on_show() override;
+    void on_hide() override;
+
   private:
     class ResizeEdge;
+    struct Sheet {
+        std::unique_ptr<Gtk::Dialog> dialog;
+        // Hidden with the panel, or asked for while it was hidden.
+        bool waiting = false;
+        bool answered = false;
+    };
 
-    void forgetSheet(Gtk::Dialog* sheet);
+    Sheet* sheetOf(const Gtk::Dialog* dialog);
+    void forgetSheet(Gtk::Dialog* dialog);
 
     Glib::RefPtr<Gtk::WindowGroup> group_;
     Gtk::Overlay layers_;
@@ -61,7 +77,11 @@ class FloatingPanel : public Gtk::Window {
     mutable bool liveResize_ = false;
     bool alwaysOnTop_ = false;
     bool sheetsClosed_ = false;
-    std::vector<std::unique_ptr<Gtk::Dialog>> sheets_;
+    std::vector<Sheet> sheets_;
+    // Where the hidden panel shows again: X forgets an unmapped window's
+    // place, and GTK would put it back where it was last asked to be, not
+    // where the person moved it.
+    std::optional<Point> hiddenAt_;
 };
 
 }  // namespace velumo

@@ -6,13 +6,14 @@
 
 namespace velumo {
 
-bool GioDesktopLauncher::hasHandlerForScheme(const std::string& scheme) {
+std::optional<std::string> GioDesktopLauncher::applicationForScheme(const std::string& scheme) {
     GAppInfo* application = g_app_info_get_default_for_uri_scheme(scheme.c_str());
     if (application == nullptr) {
-        return false;
+        return std::nullopt;
     }
+    std::string name = g_app_info_get_display_name(application);
     g_object_unref(application);
-    return true;
+    return name;
 }
 
 bool GioDesktopLauncher::launch(const std::string& uri) {

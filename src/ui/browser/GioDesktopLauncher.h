@@ -7,7 +7,7 @@ namespace velumo {
 // The desktop's registered applications through GIO.
 class GioDesktopLauncher : public DesktopLauncher {
   public:
-    bool hasHandlerForScheme(const std::string& scheme) override;
+    std::optional<std::string> applicationForScheme(const std::string& scheme) override;
     bool launch(const std::string& uri) override;
 };
 

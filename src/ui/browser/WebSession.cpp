@@ -66,6 +66,7 @@ WebSession::WebSession(const std::filesystem::path& dataDirectory,
         WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     context_ = webkit_web_context_new_with_website_data_manager(dataManager_);
     webkit_web_context_set_cache_model(context_, WEBKIT_CACHE_MODEL_WEB_BROWSER);
+    g_signal_connect(context_, "download-started", G_CALLBACK(downloadStarted), this);
 
     const std::string key = randomKey();
     pauseCall_ = "pause_" + key + "()";
@@ -78,6 +79,7 @@ WebSession::WebSession(const std::filesystem::path& dataDirectory,
 }
 
 WebSession::~WebSession() {
+    g_signal_handlers_disconnect_by_data(context_, this);
     g_object_unref(content_);
     g_object_unref(context_);
     g_object_unref(dataManager_);
@@ -118,6 +120,24 @@ void WebSession::pauseMedia(WebKitWebView* view, std::function<void()> done) con
             }
         },
         pending);
+}
+
+void WebSession::setDownloadHandler(WebKitWebView* view, DownloadHandler handler) {
+    if (handler) {
+        downloadHandlers_[view] = std::move(handler);
+    } else {
+        downloadHandlers_.erase(view);
+    }
+}
+
+void WebSession::downloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer self) {
+    auto& handlers = static_cast<WebSession*>(self)->downloadHandlers_;
+    const auto handler = handlers.find(webkit_download_get_web_view(download));
+    if (handler == handlers.end()) {
+        webkit_download_cancel(download);
+        return;
+    }
+    handler->second(download);
 }
 
 }  // namespace velumo

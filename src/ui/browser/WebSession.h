@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,8 @@ namespace velumo {
 // The one web session of all floating windows: cookies, logins and site data
 // shared between windows and kept across runs, in Velumo's own data and cache
 // folders (never WebKit's default context). Also holds the script, present in
-// every frame of every page, that pauses media.
+// every frame of every page, that pauses media, and hands each download to
+// the page it came from.
 class WebSession {
   public:
     WebSession(const std::filesystem::path& dataDirectory,
@@ -35,11 +37,19 @@ class WebSession {
     // frames of other origins; `done` runs once the page has been asked.
     void pauseMedia(WebKitWebView* view, std::function<void()> done) const;
 
+    // Downloads of `view` go to `handler` (none removes it). WebKit would
+    // save any other download unasked; it is cancelled.
+    using DownloadHandler = std::function<void(WebKitDownload* download)>;
+    void setDownloadHandler(WebKitWebView* view, DownloadHandler handler);
+
   private:
+    static void downloadStarted(WebKitWebContext* context, WebKitDownload* download, gpointer self);
+
     WebKitWebsiteDataManager* dataManager_ = nullptr;
     WebKitWebContext* context_ = nullptr;
     WebKitUserContentManager* content_ = nullptr;
     std::string pauseCall_;
+    std::map<WebKitWebView*, DownloadHandler> downloadHandlers_;
 };
 
 }  // namespace velumo
