@@ -388,6 +388,19 @@ TEST_F(Workbench, SiteIconsAreFetchedOnceAndKeptForTheNextStart) {
     struct stat folder {};
     ASSERT_EQ(stat((folder_ / "favicons").c_str(), &folder), 0);
     EXPECT_EQ(folder.st_mode & 0777U, 0700U);
+
+    // A week later the kept icon still shows at once and is fetched anew behind it.
+    for (const auto& entry : std::filesystem::directory_iterator(folder_ / "favicons")) {
+        std::filesystem::last_write_time(
+            entry.path(),
+            std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 8));
+    }
+    FaviconLoader weekLater(folder_ / "favicons", FaviconLoader::iconSide);
+    kept.reset();
+    weekLater.load(server_.url("/favicon.ico"),
+                   [&](const Glib::RefPtr<Gdk::Pixbuf>& icon) { kept = icon; });
+    ASSERT_TRUE(runUntil([&] { return static_cast<bool>(kept); }));
+    EXPECT_TRUE(runUntil([&] { return server_.requestCount("/favicon.ico") == 2; }));
 }
 
 TEST_F(Workbench, AnythingButASmallImageLeavesTheGlobeAndIsNotAskedForAgainAtOnce) {
