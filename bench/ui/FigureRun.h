@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include <glib-unix.h>
 #include <gtkmm/application.h>
 
+#include "MeasuredApplication.h"
 #include "PaintProbe.h"
 
 // What every figure program shares: the arguments "URL COUNT hold|exit", an
@@ -26,15 +26,7 @@ class FigureRun {
         url = argv[1];
         count = std::atoi(argv[2]);
         hold_ = std::string(argv[3]) == "hold";
-        gdk_set_allowed_backends("x11");
-        application = Gtk::Application::create(applicationId, Gio::APPLICATION_NON_UNIQUE);
-        g_unix_signal_add(
-            SIGTERM,
-            +[](gpointer app) {
-                static_cast<Gtk::Application*>(app)->quit();
-                return G_SOURCE_REMOVE;
-            },
-            application.get());
+        application = measuredApplication(applicationId);
     }
 
     // A probe for one more window; its times count from the activation.

@@ -61,6 +61,7 @@ class FakeWindow final : public FloatingWindow {
     std::string displayTitle() const override { return name_; }
     std::string currentURL() const override { return url_; }
     BrowserWindowMode mode() const override { return BrowserWindowMode::window; }
+    void toggleModeFromUI() override { record("mode"); }
 
     bool visible = false;
     bool closing = false;

@@ -3,6 +3,7 @@
 // lists, driven by XTest keys, the session bus and signals.
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,27 @@ class RunningApplication : public UiTest {
     }
 
     std::vector<ClientWindow> windows() { return other_.windowsOf(app_->pid()); }
+    // WebKit's processes among the application's descendants.
+    std::size_t webProcesses() {
+        std::size_t count = 0;
+        std::vector<std::string> pending{std::to_string(app_->pid())};
+        while (!pending.empty()) {
+            const std::string pid = pending.back();
+            pending.pop_back();
+            std::string name;
+            std::ifstream(std::filesystem::path("/proc") / pid / "comm") >> name;
+            count += name.starts_with("WebKit") ? 1 : 0;
+            std::error_code ignored;
+            for (const auto& task : std::filesystem::directory_iterator(
+                     std::filesystem::path("/proc") / pid / "task", ignored)) {
+                std::ifstream children(task.path() / "children");
+                for (std::string child; children >> child;) {
+                    pending.push_back(child);
+                }
+            }
+        }
+        return count;
+    }
     std::uint64_t workbench() { return find("Velumo"); }
     std::uint64_t find(const std::string& title) {
         for (const ClientWindow& window : windows()) {
@@ -157,6 +179,8 @@ TEST_F(RunningApplication, RunsOnceShowingTheWorkbenchAndOutlivesItsLastWindow) 
     ASSERT_TRUE(runUntil([&] { return workbench() == 0; }));
     runFor(std::chrono::milliseconds(500));
     EXPECT_TRUE(app_->running());
+    // WebKit starts with the first floating window, not before.
+    EXPECT_EQ(webProcesses(), 0U);
 
     // Starting it again shows the workbench there and ends.
     EXPECT_EQ(startAgain(), 0);
@@ -170,6 +194,7 @@ TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile)
     start();
     EXPECT_EQ(startAgain({server_.url("/one")}), 0);
     EXPECT_TRUE(waitForFloatingWindows({"Page one"}));
+    EXPECT_GT(webProcesses(), 0U);
 
     EXPECT_EQ(startAgain({"/etc/passwd"}), 1);
     EXPECT_TRUE(showsDialog());

@@ -3,14 +3,14 @@
 #include <cmath>
 #include <unistd.h>
 
+#include "FloatingWindowFixture.h"
 #include "OtherXClient.h"
-#include "UiTestSupport.h"
 #include "workbench/WorkbenchWindowController.h"
 
 namespace velumo::uitest {
 namespace {
 
-class WorkbenchWindow : public UiTest {
+class WorkbenchWindow : public FloatingWindowTest {
   protected:
     ~WorkbenchWindow() override { workbench_.window().hide(); }
 
@@ -52,7 +52,8 @@ class WorkbenchWindow : public UiTest {
         return {static_cast<double>(width), static_cast<double>(height)};
     }
 
-    WorkbenchWindowController workbench_;
+    FaviconLoader favicons_{folder_ / "favicons", FaviconLoader::iconSide};
+    WorkbenchWindowController workbench_{{store_, manager_, launcher_, favicons_, {}}};
     OtherXClient other_;
     std::uint64_t xid_ = 0;
 };

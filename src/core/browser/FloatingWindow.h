@@ -29,6 +29,11 @@ class FloatingWindow {
     // closing.
     virtual void closePermanently() = 0;
     virtual bool isClosing() const = 0;
+    // The close button of the workbench's window list: the same as closing
+    // for good from the window itself.
+    void closeFromUI() { closePermanently(); }
+    // Switches between window and advertisement mode, and announces it.
+    virtual void toggleModeFromUI() = 0;
 
     virtual std::string displayTitle() const = 0;
     virtual std::string currentURL() const = 0;

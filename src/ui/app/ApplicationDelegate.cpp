@@ -12,7 +12,6 @@
 #include "browser/BrowserWindowController.h"
 #include "browser/BrowserWindowManager.h"
 #include "browser/ScreenLayout.h"
-#include "browser/WebSession.h"
 #include "data/AppDataStore.h"
 #include "design/NativeDesignSystem.h"
 #include "shell/GlobalHotKeyManager.h"
@@ -58,8 +57,9 @@ void ApplicationDelegate::startup() {
     application_->hold();
     auto& windows = BrowserWindowManager::shared();
     windows.setApplicationPort(&applicationPort_);
-    windows.setWindowFactory(BrowserWindowController::factory(
-        AppDataStore::shared(), launcher_, WebSession::shared(), &ScreenLayout::ofDisplay));
+    // No web process runs before the first floating window.
+    windows.setWindowFactory(BrowserWindowController::factoryWithSharedSession(
+        AppDataStore::shared(), launcher_, &ScreenLayout::ofDisplay));
     hotKeyService_ = std::make_unique<KeybinderHotKeyService>();
     GlobalHotKeyManager::shared().setService(hotKeyService_.get());
     addActions();
@@ -162,7 +162,9 @@ void ApplicationDelegate::applyTheme(std::string_view preference) {
 }
 
 void ApplicationDelegate::createWorkbench() {
-    workbench_ = std::make_unique<WorkbenchWindowController>();
+    workbench_ =
+        std::make_unique<WorkbenchWindowController>(WorkbenchViewController::sharedServices(
+            launcher_, [this] { application_->activate_action("settings"); }));
     // With GTK's own call: gtkmm's would drop the window from the application
     // whenever it is hidden, and with it the application's accelerators.
     gtk_application_add_window(application_->gobj(), workbench_->window().gobj());

@@ -36,6 +36,16 @@ FloatingWindowFactory BrowserWindowController::factory(AppDataStore& store,
     };
 }
 
+FloatingWindowFactory BrowserWindowController::factoryWithSharedSession(
+    AppDataStore& store, DesktopLauncher& launcher, ScreenLayoutProvider screens) {
+    return [&store, &launcher, screens = std::move(screens)](
+               BrowserWindowManager& manager, const std::string& url,
+               BrowserWindowMode mode) -> std::shared_ptr<FloatingWindow> {
+        return std::make_shared<BrowserWindowController>(
+            Services{manager, store, launcher, WebSession::shared(), screens}, url, mode);
+    };
+}
+
 BrowserWindowController::BrowserWindowController(Services services, const std::string& initialURL,
                                                  BrowserWindowMode mode)
     : services_(std::move(services)),

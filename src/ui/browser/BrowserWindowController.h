@@ -45,6 +45,12 @@ class BrowserWindowController final : public FloatingWindow,
     // Makes the windows of a manager with these services.
     static FloatingWindowFactory factory(AppDataStore& store, DesktopLauncher& launcher,
                                          WebSession& session, ScreenLayoutProvider screens);
+    // The same over the shared web session, taken when the first window is
+    // made: making it starts WebKit's network process, which nothing needs
+    // before a page opens.
+    static FloatingWindowFactory factoryWithSharedSession(AppDataStore& store,
+                                                          DesktopLauncher& launcher,
+                                                          ScreenLayoutProvider screens);
 
     BrowserWindowController(Services services, const std::string& initialURL,
                             BrowserWindowMode mode);
@@ -65,6 +71,8 @@ class BrowserWindowController final : public FloatingWindow,
     std::string displayTitle() const override { return page_->state().displayTitle(); }
     std::string currentURL() const override { return page_->state().currentURL(); }
     BrowserWindowMode mode() const override { return mode_; }
+    // The workbench's window list switches modes here.
+    void toggleModeFromUI() override { toggleAdvertisementMode(); }
 
     // BrowserToolbarDelegate
     void toolbarGoBack() override;
@@ -82,8 +90,6 @@ class BrowserWindowController final : public FloatingWindow,
     void displayControlsSetPageZoom(double zoom) override;
     void displayControlsSetBrowserMode(BrowserIdentityMode mode) override;
 
-    // The workbench's window list switches modes here.
-    void toggleModeFromUI() { toggleAdvertisementMode(); }
     // A command of the more-menu (or its key).
     void performMenuAction(MoreMenuAction action);
     // An item of the opacity submenu (10, 20, ..., 100).

@@ -8,7 +8,8 @@
 
 namespace velumo {
 
-WorkbenchWindowController::WorkbenchWindowController() {
+WorkbenchWindowController::WorkbenchWindowController(WorkbenchViewController::Services services)
+    : viewController_(std::move(services)) {
     window_.set_title("Velumo");
     window_.set_default_size(static_cast<int>(WorkbenchGeometry::contentSize.width),
                              static_cast<int>(WorkbenchGeometry::contentSize.height));
@@ -16,6 +17,10 @@ WorkbenchWindowController::WorkbenchWindowController() {
     geometry.min_width = static_cast<int>(WorkbenchGeometry::minimumSize.width);
     geometry.min_height = static_cast<int>(WorkbenchGeometry::minimumSize.height);
     window_.set_geometry_hints(window_, geometry, Gdk::HINT_MIN_SIZE);
+    window_.get_style_context()->add_class("velumo-canvas");
+    window_.add(viewController_.view());
+    // Return anywhere in the window opens the address, as the default button.
+    viewController_.openButton().grab_default();
     connections_.push_back(window_.signal_delete_event().connect([this](GdkEventAny*) {
         window_.hide();
         return true;
@@ -37,6 +42,7 @@ WorkbenchWindowController::~WorkbenchWindowController() {
 void WorkbenchWindowController::showWindow() {
     moveToMouseScreen();
     window_.show();
+    viewController_.reloadData();
     window_.present(ActivationTime::now());
 }
 

@@ -4,25 +4,30 @@
 
 #include <gtkmm/window.h>
 
+#include "workbench/WorkbenchViewController.h"
+
 namespace velumo {
 
-// Owns the home window: made once at launch and only hidden afterwards, its
-// close button included. Every show centres it on the screen under the
-// pointer and brings it to the front. Main thread only.
+// Owns the home window and its content, the workbench view: made once at
+// launch and only hidden afterwards, its close button included. Every show
+// refreshes the content, centres the window on the screen under the pointer
+// and brings it to the front. Main thread only.
 class WorkbenchWindowController {
   public:
-    WorkbenchWindowController();
+    explicit WorkbenchWindowController(WorkbenchViewController::Services services);
     ~WorkbenchWindowController();
     WorkbenchWindowController(const WorkbenchWindowController&) = delete;
     WorkbenchWindowController& operator=(const WorkbenchWindowController&) = delete;
 
     void showWindow();
     Gtk::Window& window() { return window_; }
+    WorkbenchViewController& workbenchViewController() { return viewController_; }
 
   private:
     void moveToMouseScreen();
 
     Gtk::Window window_;
+    WorkbenchViewController viewController_;
     std::vector<sigc::connection> connections_;
 };
 
