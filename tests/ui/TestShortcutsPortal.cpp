@@ -1,6 +1,5 @@
 #include "TestShortcutsPortal.h"
 
-#include <stdexcept>
 #include <string_view>
 
 namespace velumo::uitest {
@@ -37,9 +36,6 @@ constexpr const char* introspection = R"xml(
   </interface>
 </node>)xml";
 
-constexpr int ready = 1;
-constexpr int failed = 2;
-
 // The caller's unique name as the portal puts it in handles: ":1.42" -> "1_42".
 std::string escaped(std::string_view sender) {
     std::string name(sender.substr(sender.starts_with(':') ? 1 : 0));
@@ -57,31 +53,21 @@ std::string option(GVariant* options, const char* key) {
 }  // namespace
 
 TestShortcutsPortal::TestShortcutsPortal()
-    : node_(g_dbus_node_info_new_for_xml(introspection, nullptr)),
-      context_(g_main_context_new()),
-      loop_(g_main_loop_new(context_, FALSE)) {
-    std::atomic<int> state = 0;
-    thread_ = std::thread([this, &state] { serve(state); });
-    while (state.load() == 0) {
-        std::this_thread::yield();
-    }
-    if (state.load() == failed) {
-        thread_.join();
-        throw std::runtime_error("the test portal could not take its name");
-    }
+    : node_(g_dbus_node_info_new_for_xml(introspection, nullptr)) {
+    start(portalName, [this](GDBusConnection* connection) {
+        static const GDBusInterfaceVTable vtable{methodCall, propertyRead, nullptr, {}};
+        registration_ = g_dbus_connection_register_object(
+            connection, portalPath, node_->interfaces[0], &vtable, this, nullptr, nullptr);
+    });
 }
 
 TestShortcutsPortal::~TestShortcutsPortal() {
-    g_main_context_invoke(
-        context_,
-        [](gpointer loop) {
-            g_main_loop_quit(static_cast<GMainLoop*>(loop));
-            return G_SOURCE_REMOVE;
-        },
-        loop_);
-    thread_.join();
-    g_main_loop_unref(loop_);
-    g_main_context_unref(context_);
+    stop([this](GDBusConnection* connection) {
+        for (const auto& [handle, object] : sessionObjects_) {
+            g_dbus_connection_unregister_object(connection, object);
+        }
+        g_dbus_connection_unregister_object(connection, registration_);
+    });
     g_dbus_node_info_unref(node_);
 }
 
@@ -115,49 +101,12 @@ void TestShortcutsPortal::activate(const std::string& id, const std::string& ses
         return;
     }
     g_dbus_connection_emit_signal(
-        connection_, nullptr, portalPath, shortcutsInterface, "Activated",
+        connection(), nullptr, portalPath, shortcutsInterface, "Activated",
         g_variant_new("(ost@a{sv})", handle.c_str(), id.c_str(),
                       static_cast<guint64>(g_get_real_time()),
                       g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0)),
         nullptr);
-    g_dbus_connection_flush_sync(connection_, nullptr, nullptr);
-}
-
-void TestShortcutsPortal::serve(std::atomic<int>& state) {
-    g_main_context_push_thread_default(context_);
-    char* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    connection_ = g_dbus_connection_new_for_address_sync(
-        address,
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
-    g_free(address);
-    static const GDBusInterfaceVTable vtable{methodCall, propertyRead, nullptr, {}};
-    const guint registration = g_dbus_connection_register_object(
-        connection_, portalPath, node_->interfaces[0], &vtable, this, nullptr, nullptr);
-    // Do not queue: a second portal on the bus would be a fault of the test.
-    GVariant* reply = g_dbus_connection_call_sync(
-        connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "RequestName", g_variant_new("(su)", portalName, 4U), G_VARIANT_TYPE("(u)"),
-        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
-    std::uint32_t answer = 0;
-    if (reply != nullptr) {
-        g_variant_get(reply, "(u)", &answer);
-        g_variant_unref(reply);
-    }
-    const bool owned = answer == 1;  // the primary owner
-    state = owned ? ready : failed;
-    if (owned) {
-        g_main_loop_run(loop_);
-    }
-    for (const auto& [handle, object] : sessionObjects_) {
-        g_dbus_connection_unregister_object(connection_, object);
-    }
-    g_dbus_connection_unregister_object(connection_, registration);
-    // Closing the connection gives the name back at once.
-    g_dbus_connection_close_sync(connection_, nullptr, nullptr);
-    g_object_unref(connection_);
-    g_main_context_pop_thread_default(context_);
+    g_dbus_connection_flush_sync(connection(), nullptr, nullptr);
 }
 
 void TestShortcutsPortal::respond(const std::string& request, std::uint32_t response,
@@ -166,7 +115,7 @@ void TestShortcutsPortal::respond(const std::string& request, std::uint32_t resp
         g_variant_unref(g_variant_ref_sink(results));
         return;
     }
-    g_dbus_connection_emit_signal(connection_, nullptr, request.c_str(),
+    g_dbus_connection_emit_signal(connection(), nullptr, request.c_str(),
                                   "org.freedesktop.portal.Request", "Response",
                                   g_variant_new("(u@a{sv})", response, results), nullptr);
 }
@@ -187,7 +136,7 @@ void TestShortcutsPortal::methodCall(GDBusConnection* /*connection*/, const char
         portal.sessions_.erase(path);
         if (const auto object = portal.sessionObjects_.find(path);
             object != portal.sessionObjects_.end()) {
-            g_dbus_connection_unregister_object(portal.connection_, object->second);
+            g_dbus_connection_unregister_object(portal.connection(), object->second);
             portal.sessionObjects_.erase(object);
         }
         g_dbus_method_invocation_return_value(invocation, nullptr);
@@ -214,9 +163,8 @@ void TestShortcutsPortal::createSession(const char* sender, GVariant* parameters
         const std::scoped_lock lock(mutex_);
         sessions_[session] = {};
         sessionObjects_[session] = g_dbus_connection_register_object(
-            connection_, session.c_str(), node_->interfaces[1], &vtable, this, nullptr, nullptr);
+            connection(), session.c_str(), node_->interfaces[1], &vtable, this, nullptr, nullptr);
     }
-    ++sessionsOpened_;
     g_dbus_method_invocation_return_value(invocation, g_variant_new("(o)", request.c_str()));
     // A text, not an object path: the handle as xdg-desktop-portal 1.16 sends it.
     GVariantBuilder results;

@@ -5,9 +5,10 @@
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 
 #include <gio/gio.h>
+
+#include "TestBusService.h"
 
 namespace velumo::uitest {
 
@@ -16,9 +17,8 @@ namespace velumo::uitest {
 // BindShortcuts through their Request objects' Response signals, as the
 // portal does, and lets a session bind once, as the interface says. The test
 // decides which triggers the desktop cannot give, whether it answers at all,
-// and presses shortcuts (Activated). It serves from a thread of its own, so
-// the application may wait for it from the main thread.
-class TestShortcutsPortal {
+// and presses shortcuts (Activated).
+class TestShortcutsPortal : private TestBusService {
   public:
     // A shortcut bound in an open session.
     struct Shortcut {
@@ -29,8 +29,6 @@ class TestShortcutsPortal {
     using Shortcuts = std::map<std::string, Shortcut>;
 
     TestShortcutsPortal();
-    TestShortcutsPortal(const TestShortcutsPortal&) = delete;
-    TestShortcutsPortal& operator=(const TestShortcutsPortal&) = delete;
     // Gives the name up: the desktop then has no portal.
     ~TestShortcutsPortal();
 
@@ -42,7 +40,6 @@ class TestShortcutsPortal {
 
     // The shortcuts of the open sessions by id.
     Shortcuts bound();
-    int sessionsOpened() const { return sessionsOpened_; }
     // Presses a shortcut of the open session that holds `id` (or, given one,
     // of that session even when it is closed).
     void activate(const std::string& id, const std::string& session = {});
@@ -55,7 +52,6 @@ class TestShortcutsPortal {
         Shortcuts shortcuts;
     };
 
-    void serve(std::atomic<int>& ready);
     void respond(const std::string& request, std::uint32_t response, GVariant* results);
     static void methodCall(GDBusConnection* connection, const char* sender, const char* path,
                            const char* interface, const char* method, GVariant* parameters,
@@ -67,17 +63,13 @@ class TestShortcutsPortal {
     void bindShortcuts(const char* sender, GVariant* parameters, GDBusMethodInvocation* invocation);
 
     std::atomic<bool> answering_ = true;
-    std::atomic<int> sessionsOpened_ = 0;
     std::mutex mutex_;
     std::set<std::string> refusedTriggers_;
     // Open sessions by handle, with their registrations on the bus.
     std::map<std::string, Session> sessions_;
     std::map<std::string, guint> sessionObjects_;
     GDBusNodeInfo* node_ = nullptr;
-    GMainContext* context_ = nullptr;
-    GMainLoop* loop_ = nullptr;
-    GDBusConnection* connection_ = nullptr;
-    std::thread thread_;
+    guint registration_ = 0;
 };
 
 }  // namespace velumo::uitest

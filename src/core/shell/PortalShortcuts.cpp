@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 
 #include "shell/GlobalHotKeyManager.h"
 #include "shell/HotKeyAccelerator.h"
@@ -25,23 +24,12 @@ constexpr std::array<Named, 3> managerShortcuts{{
 }  // namespace
 
 std::optional<std::string> trigger(KeyCombination combination) {
-    const auto key = HotKeyAccelerator::keysymName(combination.keyCode);
-    if (!key) {
-        return std::nullopt;
-    }
-    constexpr std::array<std::pair<std::uint32_t, std::string_view>, 4> modifiers{{
-        {ShortcutText::commandModifier, "LOGO+"},
-        {ShortcutText::controlModifier, "CTRL+"},
-        {ShortcutText::optionModifier, "ALT+"},
-        {ShortcutText::shiftModifier, "SHIFT+"},
-    }};
-    std::string text;
-    for (const auto& [mask, name] : modifiers) {
-        if ((combination.modifiers & mask) != 0) {
-            text += name;
-        }
-    }
-    return text + std::string(*key);
+    return HotKeyAccelerator::written(combination, {{
+                                                       {ShortcutText::commandModifier, "LOGO+"},
+                                                       {ShortcutText::controlModifier, "CTRL+"},
+                                                       {ShortcutText::optionModifier, "ALT+"},
+                                                       {ShortcutText::shiftModifier, "SHIFT+"},
+                                                   }});
 }
 
 std::optional<PortalShortcut> shortcut(KeyCombination combination, HotKeyIdentifier identifier) {
