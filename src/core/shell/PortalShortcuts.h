@@ -29,7 +29,7 @@ struct BoundPortalShortcut {
 };
 
 // The rules between the hot-key port and the portal: shortcut ids and texts,
-// triggers in the form of the XDG shortcuts specification ("LOGO+ALT+b"), and
+// triggers in the freedesktop.org shortcut format ("LOGO+ALT+b"), and
 // what counts as a binding the desktop granted.
 namespace PortalShortcuts {
 
