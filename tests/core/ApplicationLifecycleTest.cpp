@@ -1,4 +1,5 @@
 #include <chrono>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "TemporaryFolder.h"
 #include "app/ApplicationLifecycle.h"
 #include "data/AppDataStore.h"
+#include "shell/HotKeyBackend.h"
 
 namespace velumo {
 namespace {
@@ -31,6 +33,8 @@ class RecordingShell final : public ApplicationShell {
     void createWorkbench() override { log_.push_back("create workbench"); }
     void showWorkbench() override { log_.push_back("show workbench"); }
     void createStatusItem() override { log_.push_back("create status item"); }
+    void showSettings() override { log_.push_back("show settings"); }
+    void quit() override { log_.push_back("quit"); }
 
   private:
     Log& log_;
@@ -204,6 +208,50 @@ TEST_F(Lifecycle, DeferredStepsAndThePresenterDoNothingOnceTheLifecycleIsGone) {
     runQueued();
     windows.toggleBossVisibility();
     EXPECT_TRUE(log.empty());
+}
+
+TEST_F(Lifecycle, ActionsRunTheStatusMenusCommandsAndTheHotKeysByName) {
+    lifecycle->applicationDidFinishLaunching();
+    runQueued();
+    windows.createWindow("https://example.com/1", BrowserWindowMode::window);
+    windows.createWindow("https://example.com/2", BrowserWindowMode::window);
+    std::map<std::string, ApplicationAction> byName;
+    for (auto& action : lifecycle->actions()) {
+        byName.emplace(action.name, std::move(action));
+    }
+    struct Case {
+        const char* name;
+        Log log;
+    };
+    const std::vector<Case> cases = {
+        {"hide-all", {"w1:hide", "w2:hide"}},
+        {"show-all", {"w1:front", "w1:key", "w2:front", "w2:key", "activate"}},
+        {"toggle-boss", {"w2:move", "w2:hide"}},
+        {"next-window", {"w2:hide", "w1:move", "w1:front", "w1:key", "activate"}},
+        {"previous-window", {"w1:hide", "w2:move", "w2:front", "w2:key", "activate"}},
+        {"new-window", {"w3:show"}},
+        {"show-workbench", {"show workbench", "activate"}},
+        {"settings", {"show settings"}},
+        {"quit", {"quit"}},
+    };
+    ASSERT_EQ(byName.size(), cases.size());
+    for (const auto& [name, expected] : cases) {
+        log.clear();
+        byName.at(name).run();
+        EXPECT_EQ(log, expected) << name;
+    }
+    EXPECT_EQ(windows.windows().size(), 3U);
+
+    // The keys of the application's main menu.
+    EXPECT_EQ(byName.at("new-window").accelerator, "<Primary>n");
+    EXPECT_EQ(byName.at("settings").accelerator, "<Primary>comma");
+    EXPECT_EQ(byName.at("quit").accelerator, "<Primary>q");
+    // Each command offered for a desktop shortcut names one of them.
+    for (const auto& [title, command] : HotKeyBackends::desktopShortcutCommands()) {
+        const std::string prefix = "gapplication action com.orvantis.velumo ";
+        ASSERT_TRUE(command.starts_with(prefix)) << command;
+        EXPECT_TRUE(byName.contains(command.substr(prefix.size()))) << command;
+    }
 }
 
 }  // namespace

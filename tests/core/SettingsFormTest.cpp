@@ -58,7 +58,7 @@ TEST(SettingsForm, LoadsPositionsAndBuildsSettingsFromThem) {
     stored.keepRunningAfterLastWindow = false;
     stored.autoHideToolbar = true;
     stored.defaultAlwaysOnTop = false;
-    const auto form = SettingsForm::load(stored);
+    const auto form = SettingsForm::load(stored, false);
     EXPECT_EQ(form.enginePosition, 2);
     EXPECT_EQ(form.iconPosition, 3);
     EXPECT_EQ(form.themeSegment, 2);
@@ -66,7 +66,7 @@ TEST(SettingsForm, LoadsPositionsAndBuildsSettingsFromThem) {
     EXPECT_EQ(form.settings(stored), stored);
 
     stored.themePreference = "Dark";
-    EXPECT_EQ(SettingsForm::load(stored).themeSegment, 0);
+    EXPECT_EQ(SettingsForm::load(stored, false).themeSegment, 0);
 
     struct Case {
         double slider;
@@ -86,7 +86,7 @@ class SettingsSaveTest : public ::testing::Test {
         ASSERT_TRUE(
             hotKeys.updateShortcuts("Command+Option+B", "Command+Option+[", "Command+Option+]"));
         service.calls.clear();
-        form = SettingsForm::load(store.snapshot().settings);
+        form = SettingsForm::load(store.snapshot().settings, false);
     }
 
     std::string fileContents() const {
@@ -103,6 +103,8 @@ class SettingsSaveTest : public ::testing::Test {
     AppDataStore store{file};
     FakeHotKeyService service;
     GlobalHotKeyManager hotKeys{&service};
+    AutostartEntry autostart{temporary.path() / "autostart" / "com.orvantis.velumo.desktop",
+                             "/usr/bin/velumo"};
     SettingsForm form;
 };
 
@@ -111,7 +113,7 @@ TEST_F(SettingsSaveTest, UnchangedShortcutsLeaveTheHotKeysAloneEvenWhenNoneAreAc
     service.calls.clear();
     form.enginePosition = 1;
     form.themeSegment = 1;
-    const auto outcome = form.save(store, hotKeys);
+    const auto outcome = form.save(store, hotKeys, autostart);
     EXPECT_EQ(outcome.alert, std::nullopt);
     EXPECT_TRUE(service.calls.empty());
     EXPECT_EQ(store.snapshot().settings.searchEngine, SearchEngine::google);
@@ -143,7 +145,7 @@ TEST_F(SettingsSaveTest, RefusedShortcutsStoreNothingAndKeepTheRegisteredSet) {
         form.previousWindowShortcut = previous;
         form.nextWindowShortcut = next;
         form.enginePosition = 2;
-        const auto outcome = form.save(store, hotKeys);
+        const auto outcome = form.save(store, hotKeys, autostart);
         EXPECT_EQ(outcome.alert, alert) << name;
         EXPECT_TRUE(outcome.restoreShortcuts) << name;
         EXPECT_EQ(outcome.stored, stored) << name;
@@ -158,7 +160,7 @@ TEST_F(SettingsSaveTest, NewShortcutsAreAppliedBeforeTheStoreAndTakenBackWhenItF
     form.nextWindowShortcut = "Control+Shift+]";
     const auto stored = store.snapshot().settings;
     blockTheDataFolder();
-    const auto failed = form.save(store, hotKeys);
+    const auto failed = form.save(store, hotKeys, autostart);
     ASSERT_TRUE(failed.alert);
     EXPECT_NE(failed.alert->find(file.parent_path().string()), std::string::npos) << *failed.alert;
     EXPECT_FALSE(failed.restoreShortcuts);
@@ -169,20 +171,52 @@ TEST_F(SettingsSaveTest, NewShortcutsAreAppliedBeforeTheStoreAndTakenBackWhenItF
 
     // Unchanged shortcuts are not touched by a failing store either.
     service.calls.clear();
-    form = SettingsForm::load(stored);
+    form = SettingsForm::load(stored, false);
     form.autoHideToolbar = !stored.autoHideToolbar;
-    EXPECT_TRUE(form.save(store, hotKeys).alert);
+    EXPECT_TRUE(form.save(store, hotKeys, autostart).alert);
     EXPECT_TRUE(service.calls.empty());
 
     std::filesystem::remove(file.parent_path());
     form.shortcut = "Control+Shift+B";
     form.previousWindowShortcut = "Control+Shift+[";
     form.nextWindowShortcut = "Control+Shift+]";
-    const auto saved = form.save(store, hotKeys);
+    const auto saved = form.save(store, hotKeys, autostart);
     EXPECT_EQ(saved.alert, std::nullopt);
     EXPECT_EQ(service.active(), othersActive);
     EXPECT_EQ(saved.stored.shortcut, "Control+Shift+B");
     EXPECT_EQ(AppDataStore(file).snapshot().settings, saved.stored);
+}
+
+TEST_F(SettingsSaveTest, StartAtLoginFollowsOnlyOnceTheSettingsAreStored) {
+    form.startAtLogin = true;
+    form.shortcut = "Command+1";
+    EXPECT_TRUE(form.save(store, hotKeys, autostart).alert);
+    form.shortcut = "Command+Option+B";
+    blockTheDataFolder();
+    EXPECT_FALSE(form.save(store, hotKeys, autostart).settingsSaved);
+    EXPECT_FALSE(std::filesystem::exists(autostart.path()));
+
+    std::filesystem::remove(file.parent_path());
+    const auto saved = form.save(store, hotKeys, autostart);
+    EXPECT_EQ(saved.alert, std::nullopt);
+    EXPECT_TRUE(autostart.enabled());
+    form.startAtLogin = false;
+    EXPECT_TRUE(form.save(store, hotKeys, autostart).settingsSaved);
+    EXPECT_FALSE(std::filesystem::exists(autostart.path()));
+
+    // The entry cannot be written: the settings are stored all the same and
+    // the alert says both.
+    std::filesystem::remove(autostart.path().parent_path());
+    std::ofstream(autostart.path().parent_path()) << "in the way";
+    form.startAtLogin = true;
+    form.enginePosition = 2;
+    const auto blocked = form.save(store, hotKeys, autostart);
+    EXPECT_TRUE(blocked.settingsSaved);
+    ASSERT_TRUE(blocked.alert);
+    EXPECT_TRUE(
+        blocked.alert->starts_with("其他设置已保存，但未能更改“登录时启动”：无法创建文件夹"))
+        << *blocked.alert;
+    EXPECT_EQ(AppDataStore(file).snapshot().settings.searchEngine, SearchEngine::duckduckgo);
 }
 
 }  // namespace

@@ -4,13 +4,17 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <gio/gio.h>
+#include <gmock/gmock.h>
 
 #include "OtherXClient.h"
+#include "TestShortcutsPortal.h"
 #include "TestWebServer.h"
 #include "UiTestSupport.h"
 #include "VelumoProcess.h"
@@ -49,8 +53,9 @@ class RunningApplication : public UiTest {
     }
 
     // Starts the application and waits until its workbench is shown.
-    void start(const std::vector<std::string>& arguments = {}) {
-        app_ = std::make_unique<VelumoProcess>(home_, arguments);
+    void start(const std::vector<std::string>& arguments = {},
+               const VelumoProcess::Environment& environment = {}) {
+        app_ = std::make_unique<VelumoProcess>(home_, arguments, environment);
         ASSERT_TRUE(runUntil([&] { return workbench() != 0; })) << app_->output();
     }
     // Starts the application a second time; the exit status of that process.
@@ -162,6 +167,44 @@ class RunningApplication : public UiTest {
         g_object_unref(bus);
     }
 
+    // The actions the application exports on the session bus.
+    static std::set<std::string> actionNames() {
+        GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        GVariant* reply = g_dbus_connection_call_sync(
+            bus, "com.orvantis.velumo", "/com/orvantis/velumo", "org.gtk.Actions", "List", nullptr,
+            G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+        std::set<std::string> names;
+        if (reply != nullptr) {
+            GVariantIter* iter = nullptr;
+            const char* name = nullptr;
+            g_variant_get(reply, "(as)", &iter);
+            while (g_variant_iter_next(iter, "&s", &name)) {
+                names.insert(name);
+            }
+            g_variant_iter_free(iter);
+            g_variant_unref(reply);
+        }
+        g_object_unref(bus);
+        return names;
+    }
+    // Runs `gapplication ARGUMENTS` as a desktop shortcut would; its output.
+    static std::string gapplication(const std::vector<std::string>& arguments) {
+        std::vector<const char*> argv{"gapplication"};
+        for (const auto& argument : arguments) {
+            argv.push_back(argument.c_str());
+        }
+        argv.push_back(nullptr);
+        gchar* output = nullptr;
+        gint status = 0;
+        EXPECT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(argv.data()), nullptr,
+                                 G_SPAWN_SEARCH_PATH, nullptr, nullptr, &output, nullptr, &status,
+                                 nullptr));
+        EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << arguments.front();
+        std::string text = output != nullptr ? output : "";
+        g_free(output);
+        return text;
+    }
+
     std::filesystem::path home_;
     TestWebServer server_;
     OtherXClient other_;
@@ -190,15 +233,35 @@ TEST_F(RunningApplication, RunsOnceShowingTheWorkbenchAndOutlivesItsLastWindow) 
     expectCleanExit();
 }
 
+TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplay) {
+    const VelumoProcess::Environment headless{{"DISPLAY", std::nullopt},
+                                              {"WAYLAND_DISPLAY", std::nullopt}};
+    VelumoProcess version(home_, {"--version"}, headless);
+    EXPECT_EQ(version.waitForExit(), 0);
+    EXPECT_EQ(version.output(), "Velumo 0.1.0\n");
+    VelumoProcess help(home_, {"--help"}, headless);
+    EXPECT_EQ(help.waitForExit(), 0);
+    EXPECT_THAT(help.output(), ::testing::HasSubstr("[网址…]"));
+    EXPECT_THAT(help.output(), ::testing::HasSubstr("--new-window"));
+}
+
 TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile) {
     start();
     EXPECT_EQ(startAgain({server_.url("/one")}), 0);
     EXPECT_TRUE(waitForFloatingWindows({"Page one"}));
     EXPECT_GT(webProcesses(), 0U);
+    runFor(std::chrono::milliseconds(500));
+    EXPECT_EQ(floatingWindows(), Titles{"Page one"}) << "exactly one window";
+
+    // As a desktop hands addresses to an application it starts over D-Bus.
+    gapplication({"launch", "com.orvantis.velumo", server_.url("/two")});
+    EXPECT_TRUE(waitForFloatingWindows({"Page one", "Page two"}));
+    runFor(std::chrono::milliseconds(500));
+    EXPECT_EQ(floatingWindows().size(), 2U) << "exactly one window more";
 
     EXPECT_EQ(startAgain({"/etc/passwd"}), 1);
     EXPECT_TRUE(showsDialog());
-    EXPECT_EQ(floatingWindows(), Titles{"Page one"});
+    EXPECT_EQ(floatingWindows(), (Titles{"Page one", "Page two"}));
 
     // Ending the run answers the alert first.
     app_->signal(SIGINT);
@@ -260,6 +323,63 @@ TEST_F(RunningApplication, StartsWithAnAlertWhenTheStoredHotKeysCannotBeRegister
     ASSERT_TRUE(holder.grab(XK_bracketright, {XK_Super_L, XK_Alt_L}));
     storeSettings([](AppSettings& settings) { settings.shortcut = "Command+Option+B"; });
     start();
+    EXPECT_TRUE(showsDialog());
+    activateAction("quit");
+    expectCleanExit();
+}
+
+TEST_F(RunningApplication, EveryStatusMenuCommandIsAnActionOnTheSessionBus) {
+    start({server_.url("/one"), server_.url("/two")});
+    ASSERT_TRUE(waitForFloatingWindows({"Page one", "Page two"}));
+    EXPECT_EQ(actionNames(), (std::set<std::string>{"hide-all", "new-window", "next-window",
+                                                    "previous-window", "quit", "settings",
+                                                    "show-all", "show-workbench", "toggle-boss"}));
+    other_.requestClose(workbench());
+    ASSERT_TRUE(runUntil([&] { return workbench() == 0; }));
+
+    struct Case {
+        const char* action;
+        std::function<bool()> done;
+    };
+    const auto showing = [this](const Titles& titles) {
+        return [this, titles] { return floatingWindows() == titles; };
+    };
+    const std::vector<Case> cases = {
+        {"hide-all", showing({})},
+        {"show-all", showing({"Page one", "Page two"})},
+        {"toggle-boss", showing({"Page one"})},
+        {"toggle-boss", showing({"Page one", "Page two"})},
+        {"next-window", showing({"Page one"})},
+        {"previous-window", showing({"Page two"})},
+        {"new-window", [this] { return floatingWindows().size() == 2; }},
+        {"show-workbench", [this] { return workbench() != 0; }},
+        {"settings", [this] { return find("设置") != 0; }},
+    };
+    for (const auto& [action, done] : cases) {
+        gapplication({"action", "com.orvantis.velumo", action});
+        EXPECT_TRUE(runUntil(done)) << action;
+    }
+    gapplication({"action", "com.orvantis.velumo", "quit"});
+    expectCleanExit();
+}
+
+TEST_F(RunningApplication, OnWaylandTheDesktopPortalBindsTheHotKeys) {
+    const VelumoProcess::Environment wayland{{"XDG_SESSION_TYPE", "wayland"}};
+    TestShortcutsPortal portal;
+    start({server_.url("/one")}, wayland);
+    ASSERT_TRUE(waitForFloatingWindows({"Page one"}));
+    EXPECT_TRUE(runUntil([&] { return portal.bound().size() == 3; }));
+    EXPECT_EQ(portal.bound().at("toggle-boss").trigger, "LOGO+ALT+b");
+    portal.activate("toggle-boss");
+    EXPECT_TRUE(waitForFloatingWindows({}));
+    portal.activate("toggle-boss");
+    EXPECT_TRUE(waitForFloatingWindows({"Page one"}));
+    activateAction("quit");
+    expectCleanExit();
+
+    // A key the desktop will not give is refused at launch, as a taken grab is.
+    portal.refuseTrigger("LOGO+ALT+bracketright");
+    start({}, wayland);
     EXPECT_TRUE(showsDialog());
     activateAction("quit");
     expectCleanExit();

@@ -1,6 +1,5 @@
 #include "TestSettingsPortal.h"
 
-#include <stdexcept>
 #include <string_view>
 
 namespace velumo::uitest {
@@ -31,84 +30,34 @@ constexpr const char* introspection = R"(
   </interface>
 </node>)";
 
-constexpr int ready = 1;
-constexpr int failed = 2;
-
 }  // namespace
 
 TestSettingsPortal::TestSettingsPortal(std::uint32_t colorScheme, Version version)
     : colorScheme_(colorScheme),
       version_(version),
-      context_(g_main_context_new()),
-      loop_(g_main_loop_new(context_, FALSE)) {
-    std::atomic<int> state = 0;
-    thread_ = std::thread([this, &state] { serve(state); });
-    while (state.load() == 0) {
-        std::this_thread::yield();
-    }
-    if (state.load() == failed) {
-        thread_.join();
-        throw std::runtime_error("the test portal could not take its name");
-    }
+      node_(g_dbus_node_info_new_for_xml(introspection, nullptr)) {
+    start(portalName, [this](GDBusConnection* connection) {
+        static const GDBusInterfaceVTable vtable{methodCall, nullptr, nullptr, {}};
+        registration_ = g_dbus_connection_register_object(
+            connection, portalPath, node_->interfaces[0], &vtable, this, nullptr, nullptr);
+    });
 }
 
 TestSettingsPortal::~TestSettingsPortal() {
-    g_main_context_invoke(
-        context_,
-        [](gpointer loop) {
-            g_main_loop_quit(static_cast<GMainLoop*>(loop));
-            return G_SOURCE_REMOVE;
-        },
-        loop_);
-    thread_.join();
-    g_main_loop_unref(loop_);
-    g_main_context_unref(context_);
+    stop([this](GDBusConnection* connection) {
+        g_dbus_connection_unregister_object(connection, registration_);
+    });
+    g_dbus_node_info_unref(node_);
 }
 
 void TestSettingsPortal::setColorScheme(std::uint32_t colorScheme) {
     colorScheme_ = colorScheme;
-    g_dbus_connection_emit_signal(connection_, nullptr, portalPath, settingsInterface,
+    g_dbus_connection_emit_signal(connection(), nullptr, portalPath, settingsInterface,
                                   "SettingChanged",
                                   g_variant_new("(ssv)", "org.freedesktop.appearance",
                                                 "color-scheme", g_variant_new_uint32(colorScheme)),
                                   nullptr);
-    g_dbus_connection_flush_sync(connection_, nullptr, nullptr);
-}
-
-void TestSettingsPortal::serve(std::atomic<int>& state) {
-    g_main_context_push_thread_default(context_);
-    char* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    connection_ = g_dbus_connection_new_for_address_sync(
-        address,
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
-    g_free(address);
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(introspection, nullptr);
-    static const GDBusInterfaceVTable vtable{methodCall, nullptr, nullptr, {}};
-    const guint registration = g_dbus_connection_register_object(
-        connection_, portalPath, node->interfaces[0], &vtable, this, nullptr, nullptr);
-    // Do not queue: a second portal on the bus would be a fault of the test.
-    GVariant* reply = g_dbus_connection_call_sync(
-        connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "RequestName", g_variant_new("(su)", portalName, 4U), G_VARIANT_TYPE("(u)"),
-        G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
-    std::uint32_t answer = 0;
-    if (reply != nullptr) {
-        g_variant_get(reply, "(u)", &answer);
-        g_variant_unref(reply);
-    }
-    const bool owned = answer == 1;  // the primary owner
-    state = owned ? ready : failed;
-    if (owned) {
-        g_main_loop_run(loop_);
-    }
-    g_dbus_connection_unregister_object(connection_, registration);
-    g_dbus_node_info_unref(node);
-    // Closing the connection gives the name back at once.
-    g_dbus_connection_close_sync(connection_, nullptr, nullptr);
-    g_object_unref(connection_);
-    g_main_context_pop_thread_default(context_);
+    g_dbus_connection_flush_sync(connection(), nullptr, nullptr);
 }
 
 void TestSettingsPortal::methodCall(GDBusConnection* /*connection*/, const char* /*sender*/,

@@ -9,7 +9,8 @@
 namespace velumo::uitest {
 
 VelumoProcess::VelumoProcess(const std::filesystem::path& home,
-                             const std::vector<std::string>& arguments)
+                             const std::vector<std::string>& arguments,
+                             const Environment& environment)
     : outputPath_(home / ("output-" + std::to_string(g_get_monotonic_time()) + ".txt")) {
     GSubprocessLauncher* launcher = g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDERR_MERGE);
     for (const char* folder : {"data", "cache", "config"}) {
@@ -18,6 +19,13 @@ VelumoProcess::VelumoProcess(const std::filesystem::path& home,
     g_subprocess_launcher_setenv(launcher, "XDG_DATA_HOME", (home / "data").c_str(), TRUE);
     g_subprocess_launcher_setenv(launcher, "XDG_CACHE_HOME", (home / "cache").c_str(), TRUE);
     g_subprocess_launcher_setenv(launcher, "XDG_CONFIG_HOME", (home / "config").c_str(), TRUE);
+    for (const auto& [name, value] : environment) {
+        if (value) {
+            g_subprocess_launcher_setenv(launcher, name.c_str(), value->c_str(), TRUE);
+        } else {
+            g_subprocess_launcher_unsetenv(launcher, name.c_str());
+        }
+    }
     g_subprocess_launcher_set_stdout_file_path(launcher, outputPath_.c_str());
     std::vector<const char*> argv{VELUMO_BINARY};
     for (const auto& argument : arguments) {

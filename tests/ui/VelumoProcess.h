@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +14,11 @@ namespace velumo::uitest {
 // of the test's own. Its output goes to a file the test reads afterwards.
 class VelumoProcess {
   public:
-    VelumoProcess(const std::filesystem::path& home, const std::vector<std::string>& arguments);
+    // Variables to set, or with no value to unset, in its environment.
+    using Environment = std::map<std::string, std::optional<std::string>>;
+
+    VelumoProcess(const std::filesystem::path& home, const std::vector<std::string>& arguments,
+                  const Environment& environment = {});
     // Kills the process if it still runs.
     ~VelumoProcess();
     VelumoProcess(const VelumoProcess&) = delete;

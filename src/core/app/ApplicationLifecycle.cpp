@@ -1,5 +1,6 @@
 #include "app/ApplicationLifecycle.h"
 
+#include <optional>
 #include <string>
 
 #include "browser/BrowserWindowManager.h"
@@ -64,6 +65,23 @@ bool ApplicationLifecycle::applicationShouldHandleReopen() {
 void ApplicationLifecycle::applicationWillTerminate() {
     services_.hotKeys.unregisterAll();
     services_.windows.closeEveryWindow();
+}
+
+std::vector<ApplicationAction> ApplicationLifecycle::actions() {
+    BrowserWindowManager& windows = services_.windows;
+    ApplicationShell& shell = services_.shell;
+    return {
+        {"new-window", "<Primary>n",
+         [&windows] { windows.createWindow(std::nullopt, BrowserWindowMode::window); }},
+        {"show-workbench", "", [this] { applicationShouldHandleReopen(); }},
+        {"toggle-boss", "", [&windows] { windows.toggleBossVisibility(); }},
+        {"previous-window", "", [&windows] { windows.showAdjacentWindow(-1); }},
+        {"next-window", "", [&windows] { windows.showAdjacentWindow(+1); }},
+        {"show-all", "", [&windows] { windows.showAll(); }},
+        {"hide-all", "", [&windows] { windows.hideAll(); }},
+        {"settings", "<Primary>comma", [&shell] { shell.showSettings(); }},
+        {"quit", "<Primary>q", [&shell] { shell.quit(); }},
+    };
 }
 
 void ApplicationLifecycle::presentWorkbench() {

@@ -3,12 +3,24 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "MainQueue.h"
 #include "app/ApplicationShell.h"
 #include "browser/ApplicationPort.h"
 
 namespace velumo {
+
+// A command of the application by the name it is exported under on the
+// session bus, so a desktop can run it (`gapplication action
+// com.orvantis.velumo NAME`), with the key that runs it in every window of
+// the application (a GTK accelerator; empty when none).
+struct ApplicationAction {
+    std::string_view name;
+    std::string_view accelerator;
+    std::function<void()> run;
+};
 
 class AppDataStore;
 class BrowserWindowManager;
@@ -55,6 +67,10 @@ class ApplicationLifecycle {
     bool applicationShouldHandleReopen();
     // Releases the hot keys, then closes every floating window for good.
     void applicationWillTerminate();
+
+    // The status menu's commands and the hot keys' actions, one table. The
+    // actions hold this lifecycle: they must not outlive it.
+    std::vector<ApplicationAction> actions();
 
   private:
     void presentWorkbench();

@@ -5,8 +5,9 @@
 namespace velumo {
 
 // The application's own pieces that its lifecycle creates and shows: the
-// appearance, the workbench and the status icon. The desktop layer implements
-// it with GTK; tests record the calls. Main thread only.
+// appearance, the workbench, the status icon and the settings window, and
+// the end of the run. The desktop layer implements it with GTK; tests record
+// the calls. Main thread only.
 class ApplicationShell {
   public:
     virtual ~ApplicationShell() = default;
@@ -19,6 +20,9 @@ class ApplicationShell {
     virtual void showWorkbench() = 0;
     // Creates the status icon and its menu, which stay for the whole run.
     virtual void createStatusItem() = 0;
+    virtual void showSettings() = 0;
+    // Ends the run; the termination steps follow.
+    virtual void quit() = 0;
 };
 
 }  // namespace velumo

@@ -30,25 +30,28 @@ std::optional<std::string_view> keysymName(std::uint32_t keyCode) {
     return named == punctuation.end() ? key->token : named->second;
 }
 
-std::optional<std::string> text(KeyCombination combination) {
+std::optional<std::string> written(KeyCombination combination, const ModifierNames& names) {
     const auto name = keysymName(combination.keyCode);
     if (!name) {
         return std::nullopt;
     }
-    // The order of the capture field: Control, Option, Shift, Command.
-    constexpr std::array<std::pair<std::uint32_t, std::string_view>, 4> modifiers{{
-        {ShortcutText::controlModifier, "<Control>"},
-        {ShortcutText::optionModifier, "<Alt>"},
-        {ShortcutText::shiftModifier, "<Shift>"},
-        {ShortcutText::commandModifier, "<Super>"},
-    }};
-    std::string accelerator;
-    for (const auto& [mask, label] : modifiers) {
+    std::string text;
+    for (const auto& [mask, label] : names) {
         if ((combination.modifiers & mask) != 0) {
-            accelerator += label;
+            text += label;
         }
     }
-    return accelerator + std::string(*name);
+    return text + std::string(*name);
+}
+
+std::optional<std::string> text(KeyCombination combination) {
+    // The order of the capture field: Control, Option, Shift, Command.
+    return written(combination, {{
+                                    {ShortcutText::controlModifier, "<Control>"},
+                                    {ShortcutText::optionModifier, "<Alt>"},
+                                    {ShortcutText::shiftModifier, "<Shift>"},
+                                    {ShortcutText::commandModifier, "<Super>"},
+                                }});
 }
 
 }  // namespace velumo::HotKeyAccelerator

@@ -32,7 +32,7 @@ T atPosition(std::span<const T> choices, int position) {
 
 }  // namespace
 
-SettingsForm SettingsForm::load(const AppSettings& settings) {
+SettingsForm SettingsForm::load(const AppSettings& settings, bool startAtLogin) {
     SettingsForm form;
     form.enginePosition = positionOf<SearchEngine>(engines, settings.searchEngine);
     form.opacity = settings.defaultOpacity;
@@ -43,6 +43,7 @@ SettingsForm SettingsForm::load(const AppSettings& settings) {
     form.nextWindowShortcut = settings.nextWindowShortcut;
     form.keepRunning = settings.keepRunningAfterLastWindow;
     form.autoHideToolbar = settings.autoHideToolbar;
+    form.startAtLogin = startAtLogin;
     return form;
 }
 
@@ -60,7 +61,8 @@ AppSettings SettingsForm::settings(const AppSettings& old) const {
     return settings;
 }
 
-SettingsSaveOutcome SettingsForm::save(AppDataStore& store, GlobalHotKeyManager& hotKeys) const {
+SettingsSaveOutcome SettingsForm::save(AppDataStore& store, GlobalHotKeyManager& hotKeys,
+                                       const AutostartEntry& autostart) const {
     const AppSettings old = store.snapshot().settings;
     const AppSettings wanted = settings(old);
     const bool shortcutsChanged = wanted.shortcut != old.shortcut ||
@@ -83,7 +85,14 @@ SettingsSaveOutcome SettingsForm::save(AppDataStore& store, GlobalHotKeyManager&
         }
         return {stored.error().description(), old, false};
     }
-    return {std::nullopt, store.snapshot().settings, false};
+    // After the store, so a refused shortcut or a failed store changes nothing.
+    if (startAtLogin != autostart.enabled()) {
+        if (const auto written = autostart.setEnabled(startAtLogin); !written) {
+            return {"其他设置已保存，但未能更改“登录时启动”：" + written.error(),
+                    store.snapshot().settings, false, true};
+        }
+    }
+    return {std::nullopt, store.snapshot().settings, false, true};
 }
 
 }  // namespace velumo

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "app/AutostartEntry.h"
 #include "data/AppDataStore.h"
 #include "data/Models.h"
 #include "shell/GlobalHotKeyManager.h"
@@ -17,6 +18,9 @@ struct SettingsSaveOutcome {
     AppSettings stored;
     // A refused shortcut: the shortcut fields show the stored texts again.
     bool restoreShortcuts = false;
+    // The store took the new settings (the alert may still report that the
+    // autostart entry could not follow).
+    bool settingsSaved = false;
 };
 
 // What the settings window's controls hold: pop-up positions and segments in
@@ -35,9 +39,11 @@ struct SettingsForm {
     std::string nextWindowShortcut;
     bool keepRunning = true;
     bool autoHideToolbar = false;
+    // Not kept in the settings: whether the autostart entry is there.
+    bool startAtLogin = false;
 
     // The controls for `settings`; a value without a position takes the first.
-    static SettingsForm load(const AppSettings& settings);
+    static SettingsForm load(const AppSettings& settings, bool startAtLogin);
 
     // `old` with every field the form edits replaced; the opacity snaps to a
     // step of 0.05 within 0.1 ... 1.0.
@@ -45,8 +51,10 @@ struct SettingsForm {
 
     // Applies changed shortcuts to `hotKeys` first, then stores the
     // settings. A refused shortcut stores nothing; a failed store puts the
-    // stored shortcuts back into `hotKeys`.
-    SettingsSaveOutcome save(AppDataStore& store, GlobalHotKeyManager& hotKeys) const;
+    // stored shortcuts back into `hotKeys`. Once stored, the autostart entry
+    // is written or removed when the check box no longer matches it.
+    SettingsSaveOutcome save(AppDataStore& store, GlobalHotKeyManager& hotKeys,
+                             const AutostartEntry& autostart) const;
 };
 
 }  // namespace velumo

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <csignal>
-#include <optional>
+#include <cstdio>
 #include <vector>
 
 #include <glib-unix.h>
+#include <glibmm/miscutils.h>
+#include <gtkmm/main.h>
 
 #include "MainQueue.h"
 #include "app/LaunchArguments.h"
@@ -15,12 +17,28 @@
 #include "data/AppDataStore.h"
 #include "design/NativeDesignSystem.h"
 #include "shell/GlobalHotKeyManager.h"
+#include "shell/KeybinderHotKeyService.h"
+#include "shell/PortalHotKeyService.h"
 #include "shell/SettingsWindowController.h"
 
 namespace velumo {
 
-ApplicationDelegate::ApplicationDelegate()
-    : application_(Gtk::Application::create(applicationID, Gio::APPLICATION_HANDLES_COMMAND_LINE)) {
+namespace {
+
+// gtkmm's own constructor opens the display at once; GTK's application opens
+// it in its startup, after --help and --version have been answered.
+Glib::RefPtr<Gtk::Application> makeApplication() {
+    Gtk::Main::init_gtkmm_internals();
+    return Glib::wrap(
+        gtk_application_new(std::string(ApplicationIdentity::id).c_str(),
+                            static_cast<GApplicationFlags>(G_APPLICATION_HANDLES_COMMAND_LINE |
+                                                           G_APPLICATION_HANDLES_OPEN)));
+}
+
+}  // namespace
+
+ApplicationDelegate::ApplicationDelegate() : application_(makeApplication()) {
+    addOptions();
     // Only the first process of a session runs these; a second one hands its
     // command line over and ends.
     application_->signal_startup().connect([this] { startup(); });
@@ -33,6 +51,14 @@ ApplicationDelegate::ApplicationDelegate()
             lifecycle_->applicationShouldHandleReopen();
         }
     });
+    // A desktop that starts the application over D-Bus hands it addresses
+    // this way rather than as a command line.
+    application_->signal_open().connect(
+        [this](const Gio::Application::type_vec_files& files, const Glib::ustring&) {
+            for (const auto& file : files) {
+                open(file->get_uri());
+            }
+        });
     application_->signal_shutdown().connect([this] { shutdown(); });
 }
 
@@ -49,25 +75,62 @@ ApplicationDelegate::~ApplicationDelegate() {
 }
 
 int ApplicationDelegate::run(int argc, char** argv) {
-    return application_->run(argc, argv);
+    // GApplication's own run: gtkmm's would open the display first.
+    return application_->Gio::Application::run(argc, argv);
+}
+
+void ApplicationDelegate::addOptions() {
+    GApplication* application = G_APPLICATION(application_->gobj());
+    g_application_set_option_context_parameter_string(application, "[网址…]");
+    g_application_set_option_context_summary(
+        application, "让网页小窗浮在其他窗口之上。给出网址时，在浮窗中打开它。");
+    g_application_add_main_option(application, "new-window", 0, G_OPTION_FLAG_NONE,
+                                  G_OPTION_ARG_NONE, "新建浮窗", nullptr);
+    g_application_add_main_option(application, "version", 0, G_OPTION_FLAG_NONE, G_OPTION_ARG_NONE,
+                                  "显示版本后退出", nullptr);
+    application_->signal_handle_local_options().connect(
+        [](const Glib::RefPtr<Glib::VariantDict>& options) {
+            if (!options->contains("version")) {
+                return -1;
+            }
+            std::printf("Velumo %s\n", std::string(ApplicationIdentity::version).c_str());
+            return EXIT_SUCCESS;
+        },
+        false);
 }
 
 void ApplicationDelegate::startup() {
     // Closing the last window never ends the application.
     application_->hold();
+    Gtk::Window::set_default_icon_name(std::string(ApplicationIdentity::id));
     auto& windows = BrowserWindowManager::shared();
     windows.setApplicationPort(&applicationPort_);
     // No web process runs before the first floating window.
     windows.setWindowFactory(BrowserWindowController::factoryWithSharedSession(
         AppDataStore::shared(), launcher_, &ScreenLayout::ofDisplay));
-    hotKeyService_ = std::make_unique<KeybinderHotKeyService>();
+    chooseHotKeyService();
     GlobalHotKeyManager::shared().setService(hotKeyService_.get());
-    addActions();
     signalSources_ = {g_unix_signal_add(SIGTERM, &ApplicationDelegate::quitOnSignal, this),
                       g_unix_signal_add(SIGINT, &ApplicationDelegate::quitOnSignal, this)};
     lifecycle_ = std::make_unique<ApplicationLifecycle>(ApplicationLifecycle::Services{
         *this, applicationPort_, AppDataStore::shared(), windows, GlobalHotKeyManager::shared()});
+    addActions();
     lifecycle_->applicationDidFinishLaunching();
+}
+
+// On X11 key grabs see every key. On Wayland they see only keys sent to our
+// own (XWayland) windows, so the desktop binds them when its portal can;
+// otherwise the grabs stay and the settings window says how to bind a desktop
+// shortcut to the actions instead.
+void ApplicationDelegate::chooseHotKeyService() {
+    const bool wayland = HotKeyBackends::waylandSession(Glib::getenv("XDG_SESSION_TYPE"),
+                                                        Glib::getenv("WAYLAND_DISPLAY"));
+    hotKeyBackend_ = HotKeyBackends::choose(wayland, wayland && PortalHotKeyService::available());
+    if (hotKeyBackend_ == HotKeyBackend::portal) {
+        hotKeyService_ = std::make_unique<PortalHotKeyService>();
+    } else {
+        hotKeyService_ = std::make_unique<KeybinderHotKeyService>();
+    }
 }
 
 // The actions are exported on the session bus too, so `gapplication action
@@ -75,31 +138,28 @@ void ApplicationDelegate::startup() {
 // window handles its own Ctrl+N before GTK looks at these accelerators, so the
 // key never opens two windows.
 void ApplicationDelegate::addActions() {
-    application_->add_action("new-window", [] {
-        BrowserWindowManager::shared().createWindow(std::nullopt, BrowserWindowMode::window);
-    });
-    application_->add_action("show-workbench",
-                             [this] { lifecycle_->applicationShouldHandleReopen(); });
-    application_->add_action("settings", [this] {
-        auto& settings = SettingsWindowController::shared();
-        // Its window takes the application's accelerators too (GTK adds it once).
-        gtk_application_add_window(application_->gobj(), settings.window().gobj());
-        settings.show();
-    });
-    application_->add_action("quit", [this] { quit(); });
-    application_->set_accels_for_action("app.new-window", {"<Primary>n"});
-    application_->set_accels_for_action("app.settings", {"<Primary>comma"});
-    application_->set_accels_for_action("app.quit", {"<Primary>q"});
+    for (const auto& action : lifecycle_->actions()) {
+        const std::string name(action.name);
+        application_->add_action(name, action.run);
+        if (!action.accelerator.empty()) {
+            application_->set_accels_for_action("app." + name,
+                                                {Glib::ustring(std::string(action.accelerator))});
+        }
+    }
 }
 
 int ApplicationDelegate::commandLine(const Glib::RefPtr<Gio::ApplicationCommandLine>& line) {
+    const bool newWindow = line->get_options_dict()->contains("new-window");
     int count = 0;
     char** arguments = line->get_arguments(count);
     const std::vector<std::string> texts(arguments + std::min(count, 1), arguments + count);
     g_strfreev(arguments);
+    if (newWindow) {
+        application_->activate_action("new-window");
+    }
     if (texts.empty()) {
         // The first start has shown everything through its launch steps.
-        if (line->is_remote()) {
+        if (line->is_remote() && !newWindow) {
             lifecycle_->applicationShouldHandleReopen();
         }
         return EXIT_SUCCESS;
@@ -174,6 +234,14 @@ void ApplicationDelegate::showWorkbench() {
     if (workbench_) {
         workbench_->showWindow();
     }
+}
+
+void ApplicationDelegate::showSettings() {
+    auto& settings = SettingsWindowController::shared();
+    // Its window takes the application's accelerators too (GTK adds it once).
+    gtk_application_add_window(application_->gobj(), settings.window().gobj());
+    settings.setHotKeyBackend(hotKeyBackend_);
+    settings.show();
 }
 
 void ApplicationDelegate::createStatusItem() {

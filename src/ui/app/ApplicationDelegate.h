@@ -9,11 +9,13 @@
 #include <glib.h>
 #include <gtkmm/application.h>
 
+#include "app/ApplicationIdentity.h"
 #include "app/ApplicationLifecycle.h"
 #include "app/ApplicationShell.h"
 #include "app/GtkApplicationPort.h"
 #include "browser/GioDesktopLauncher.h"
-#include "shell/KeybinderHotKeyService.h"
+#include "shell/HotKeyBackend.h"
+#include "shell/HotKeyService.h"
 #include "shell/MenuBarController.h"
 #include "workbench/WorkbenchWindowController.h"
 
@@ -21,14 +23,15 @@ namespace velumo {
 
 // The application on GTK: one instance per session under
 // "com.orvantis.velumo". Starting it again while it runs shows the workbench
-// there and ends the second process; `velumo ADDRESS` opens a floating window
-// in the running instance. It runs until its "quit" action (Ctrl+Q), SIGTERM
-// or SIGINT; closing its last window does not end it. The order of its steps
-// is ApplicationLifecycle's; this class turns GTK's signals into them.
+// there and ends the second process; `velumo ADDRESS` (or the desktop's Open
+// of an address, when it starts the application over D-Bus) opens a floating
+// window in the running instance. Its actions are exported on the session
+// bus. It runs until its "quit" action (Ctrl+Q), SIGTERM or SIGINT; closing
+// its last window does not end it. `--help` and `--version` answer without a
+// display. The order of its steps is ApplicationLifecycle's; this class turns
+// GTK's signals into them.
 class ApplicationDelegate final : public ApplicationShell {
   public:
-    static constexpr const char* applicationID = "com.orvantis.velumo";
-
     ApplicationDelegate();
     ~ApplicationDelegate() override;
     ApplicationDelegate(const ApplicationDelegate&) = delete;
@@ -42,22 +45,27 @@ class ApplicationDelegate final : public ApplicationShell {
     void createWorkbench() override;
     void showWorkbench() override;
     void createStatusItem() override;
+    void showSettings() override;
+    // Ends the run; the termination steps follow on shutdown.
+    void quit() override;
 
   private:
+    void addOptions();
     void startup();
+    // The one place that decides what binds the hot keys in this session.
+    void chooseHotKeyService();
     void addActions();
     int commandLine(const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine);
     // Opens a floating window on what `text` names; false when it is refused.
     bool open(const std::string& text);
-    // Ends the run; the termination steps follow on shutdown.
-    void quit();
     void shutdown();
     static gboolean quitOnSignal(gpointer self);
 
     Glib::RefPtr<Gtk::Application> application_;
     GtkApplicationPort applicationPort_;
     GioDesktopLauncher launcher_;
-    std::unique_ptr<KeybinderHotKeyService> hotKeyService_;
+    HotKeyBackend hotKeyBackend_ = HotKeyBackend::keyGrabs;
+    std::unique_ptr<HotKeyService> hotKeyService_;
     std::unique_ptr<WorkbenchWindowController> workbench_;
     // After the workbench, so it goes first: its menu may name the workbench.
     std::unique_ptr<MenuBarController> menuBarController_;

@@ -1,9 +1,10 @@
 #include "shell/SettingsWindowController.h"
 
-#include <cstdlib>
-#include <string_view>
+#include <filesystem>
+#include <system_error>
 
 #include <gdk/gdkkeysyms.h>
+#include <glibmm/markup.h>
 #include <gtkmm/adjustment.h>
 #include <gtkmm/viewport.h>
 
@@ -24,15 +25,15 @@ constexpr int minimumHeight = 480;
 constexpr int cardInset = 18;
 constexpr int rowTitleWidth = 150;
 constexpr int captureFieldWidth = 245;
+constexpr int commandTitleWidth = 80;
 constexpr double opacityStep = 0.05;
 constexpr int opacityTicks = 19;
 
-// Global grabs on XWayland only fire while an X11 window has the focus.
-bool waylandSession() {
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    const char* session = std::getenv("XDG_SESSION_TYPE");
-    return (display != nullptr && *display != '\0') ||
-           (session != nullptr && std::string_view(session) == "wayland");
+// The program that runs now, as a login should start it again.
+std::filesystem::path runningProgram() {
+    std::error_code error;
+    auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path("velumo") : program;
 }
 
 Gtk::Widget* spacer() {
@@ -54,14 +55,18 @@ Gtk::Box* heading(const std::string& title, const std::string& subtitle) {
 
 SettingsWindowController& SettingsWindowController::shared() {
     static auto* controller =  // NOLINT(cppcoreguidelines-owning-memory)
-        new SettingsWindowController(AppDataStore::shared(), GlobalHotKeyManager::shared());
+        new SettingsWindowController(
+            AppDataStore::shared(), GlobalHotKeyManager::shared(),
+            AutostartEntry(AutostartEntry::defaultPath(), runningProgram()));
     return *controller;
 }
 
 SettingsWindowController::SettingsWindowController(AppDataStore& store,
-                                                   GlobalHotKeyManager& hotKeys)
+                                                   GlobalHotKeyManager& hotKeys,
+                                                   AutostartEntry autostart)
     : store_(store),
       hotKeys_(hotKeys),
+      autostart_(std::move(autostart)),
       themeControl_({{"跟随系统", 88}, {"浅色", 70}, {"深色", 70}}, 30, "主题") {
     window_.set_title("设置");
     window_.set_default_size(windowWidth, windowHeight);
@@ -150,15 +155,47 @@ Gtk::Widget* SettingsWindowController::behaviourCard() {
          {&shortcutField_, &previousWindowShortcutField_, &nextWindowShortcutField_}) {
         field->set_size_request(captureFieldWidth, -1);
     }
-    if (waylandSession()) {
-        content->pack_start(*note("在 Wayland 桌面上，快捷键仅在 Velumo 窗口处于前台时有效。"),
-                            Gtk::PACK_SHRINK);
+    portalNote_ = note("快捷键由桌面登记，可在系统的键盘快捷键设置中查看或更改。");
+    desktopShortcutHelp_ = makeDesktopShortcutHelp();
+    for (auto* shown : {portalNote_, desktopShortcutHelp_}) {
+        // Only the session's backend shows its part.
+        shown->show_all();
+        shown->set_no_show_all(true);
+        shown->hide();
+        content->pack_start(*shown, Gtk::PACK_SHRINK);
     }
     content->pack_start(keepRunning_, Gtk::PACK_SHRINK);
     content->pack_start(toolbarHide_, Gtk::PACK_SHRINK);
     content->pack_start(*note("控制栏自动隐藏开启后会覆盖网页；关闭时网页始终从控制栏下方开始。"),
                         Gtk::PACK_SHRINK);
+    content->pack_start(startAtLogin_, Gtk::PACK_SHRINK);
     return Gtk::make_managed<NativeCardView>(*content, cardInset);
+}
+
+void SettingsWindowController::setHotKeyBackend(HotKeyBackend backend) {
+    portalNote_->set_visible(backend == HotKeyBackend::portal);
+    desktopShortcutHelp_->set_visible(backend == HotKeyBackend::keyGrabsWhileFocused);
+}
+
+Gtk::Widget* SettingsWindowController::makeDesktopShortcutHelp() {
+    auto* help = nativeVStack(
+        {note("在 Wayland 桌面上，快捷键仅在 Velumo 窗口处于前台时有效。"),
+         note("要在任何应用处于前台时使用，请在系统的键盘设置中添加自定义快捷键，命令如下：")},
+        8);
+    for (const auto& [title, command] : HotKeyBackends::desktopShortcutCommands()) {
+        auto* text = Gtk::make_managed<Gtk::Label>();
+        text->set_markup("<tt>" + Glib::Markup::escape_text(command) + "</tt>");
+        text->set_selectable(true);
+        text->set_xalign(0);
+        auto* label = note(title);
+        label->set_size_request(commandTitleWidth, -1);
+        label->set_xalign(0);
+        auto* row = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 12);
+        row->pack_start(*label, Gtk::PACK_SHRINK);
+        row->pack_start(*text, Gtk::PACK_EXPAND_WIDGET);
+        help->pack_start(*row, Gtk::PACK_SHRINK);
+    }
+    return help;
 }
 
 Gtk::Box* SettingsWindowController::settingRow(const std::string& title, Gtk::Widget& control) {
@@ -188,7 +225,7 @@ void SettingsWindowController::show() {
 }
 
 void SettingsWindowController::loadSettings() {
-    const auto loaded = SettingsForm::load(store_.snapshot().settings);
+    const auto loaded = SettingsForm::load(store_.snapshot().settings, autostart_.enabled());
     enginePopup_.set_active(loaded.enginePosition);
     opacitySlider_.set_value(loaded.opacity);
     opacityValue_.set_text(WindowGeometry::percentText(loaded.opacity));
@@ -199,6 +236,7 @@ void SettingsWindowController::loadSettings() {
     nextWindowShortcutField_.set_text(loaded.nextWindowShortcut);
     keepRunning_.set_active(loaded.keepRunning);
     toolbarHide_.set_active(loaded.autoHideToolbar);
+    startAtLogin_.set_active(loaded.startAtLogin);
 }
 
 // The slider only rests on its ticks; the label follows every move.
@@ -220,21 +258,26 @@ SettingsForm SettingsWindowController::form() const {
     current.nextWindowShortcut = nextWindowShortcutField_.get_text();
     current.keepRunning = keepRunning_.get_active();
     current.autoHideToolbar = toolbarHide_.get_active();
+    current.startAtLogin = startAtLogin_.get_active();
     return current;
 }
 
 void SettingsWindowController::saveSettings() {
-    const auto outcome = form().save(store_, hotKeys_);
+    const auto outcome = form().save(store_, hotKeys_, autostart_);
     if (outcome.restoreShortcuts) {
         shortcutField_.set_text(outcome.stored.shortcut);
         previousWindowShortcutField_.set_text(outcome.stored.previousWindowShortcut);
         nextWindowShortcutField_.set_text(outcome.stored.nextWindowShortcut);
     }
+    if (outcome.settingsSaved) {
+        applyNativeTheme(outcome.stored.themePreference);
+    }
     if (outcome.alert) {
+        // The check box shows the entry as it is, whatever was asked of it.
+        startAtLogin_.set_active(autostart_.enabled());
         showAlert(*outcome.alert);
         return;
     }
-    applyNativeTheme(outcome.stored.themePreference);
     window_.hide();
 }
 

@@ -11,25 +11,30 @@
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
 
+#include "app/AutostartEntry.h"
 #include "data/AppDataStore.h"
 #include "design/NativeCanvasView.h"
 #include "design/SegmentedControl.h"
 #include "shell/GlobalHotKeyManager.h"
+#include "shell/HotKeyBackend.h"
 #include "shell/HotKeyCaptureField.h"
 #include "shell/SettingsForm.h"
 
 namespace velumo {
 
 // The settings window: theme, search engine, default opacity, status icon
-// style, the three global shortcuts, keep-running and the control bar's
-// auto-hide. Closing only hides it; every show reloads it from the store.
+// style, the three global shortcuts, keep-running, the control bar's
+// auto-hide and starting at login. Closing only hides it; every show reloads
+// it from the store and the autostart entry.
 class SettingsWindowController {
   public:
-    // The process-wide controller on the shared store and hot-key manager,
-    // created on first use and kept for the life of the process.
+    // The process-wide controller on the shared store and hot-key manager and
+    // the user's autostart entry for this program, created on first use and
+    // kept for the life of the process.
     static SettingsWindowController& shared();
 
-    SettingsWindowController(AppDataStore& store, GlobalHotKeyManager& hotKeys);
+    SettingsWindowController(AppDataStore& store, GlobalHotKeyManager& hotKeys,
+                             AutostartEntry autostart);
     SettingsWindowController(const SettingsWindowController&) = delete;
     SettingsWindowController& operator=(const SettingsWindowController&) = delete;
 
@@ -41,12 +46,16 @@ class SettingsWindowController {
     // a refusal is shown as an alert on the window, which stays open.
     void saveSettings();
 
+    // What binds the hot keys decides what the window says under them.
+    void setHotKeyBackend(HotKeyBackend backend);
+
     Gtk::Window& window() { return window_; }
 
   private:
     Gtk::Widget& makeContent();
     Gtk::Widget* appearanceCard();
     Gtk::Widget* behaviourCard();
+    Gtk::Widget* makeDesktopShortcutHelp();
     Gtk::Box* settingRow(const std::string& title, Gtk::Widget& control);
     bool opacityChanged(double value);
     bool keyPressed(const GdkEventKey* event);
@@ -55,6 +64,7 @@ class SettingsWindowController {
 
     AppDataStore& store_;
     GlobalHotKeyManager& hotKeys_;
+    AutostartEntry autostart_;
     Gtk::Window window_;
     NativeCanvasView canvas_;
     Gtk::ScrolledWindow scroller_;
@@ -65,6 +75,11 @@ class SettingsWindowController {
     SegmentedControl themeControl_;
     Gtk::CheckButton keepRunning_{"关闭最后一个窗口后继续运行"};
     Gtk::CheckButton toolbarHide_{"自动隐藏浮窗控制栏"};
+    Gtk::CheckButton startAtLogin_{"登录时启动"};
+    // Under the shortcuts, shown by the session's hot-key backend: a word on
+    // the portal's binding, or how to bind a desktop shortcut instead.
+    Gtk::Widget* portalNote_ = nullptr;
+    Gtk::Widget* desktopShortcutHelp_ = nullptr;
     HotKeyCaptureField shortcutField_;
     HotKeyCaptureField previousWindowShortcutField_;
     HotKeyCaptureField nextWindowShortcutField_;
