@@ -403,12 +403,17 @@ TEST_F(FloatingPage, PagesThatCannotBeShownGetAnErrorPageThatLoadsThemAgain) {
     clickElement(*window, "#reload");
     EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "Back"; }));
     EXPECT_EQ(revived.requestCount("/"), 2U);
-    // Each page that came back is a visit; neither error page is.
-    std::vector<std::string> titles;
-    for (const auto& entry : store_.snapshot().history) {
-        titles.push_back(entry.title);
-    }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Back", "Back", "Alive"}));
+    // Each page that came back is a visit, recorded once it has finished
+    // loading; neither error page is.
+    const auto titles = [&] {
+        std::vector<std::string> recorded;
+        for (const auto& entry : store_.snapshot().history) {
+            recorded.push_back(entry.title);
+        }
+        return recorded;
+    };
+    const std::vector<std::string> expected{"Back", "Back", "Alive"};
+    EXPECT_TRUE(runUntil([&] { return titles() == expected; })) << titles().size();
 }
 
 TEST_F(FloatingPage, AClosedWindowsRunawayPageStopsAtOnceAndOthersRunOn) {
