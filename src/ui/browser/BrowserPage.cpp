@@ -512,7 +512,7 @@ bool BrowserPage::decideResponse(WebKitResponsePolicyDecision* decision) {
 }
 
 void BrowserPage::askToOpenElsewhere(const std::string& url) {
-    const auto application = launcher_.applicationForScheme(NavigationPolicy::scheme(url));
+    const auto application = launcher_.applicationForScheme(Url::scheme(url));
     if (!application) {
         return;
     }
