@@ -275,7 +275,7 @@ void BrowserPage::setIdentity(BrowserIdentityMode mode) {
 
 void BrowserPage::pauseMedia() {
     if (webView_ != nullptr) {
-        session_.pauseMedia(webView_, {});
+        session_.pauseMedia(webView_);
     }
 }
 
@@ -296,47 +296,17 @@ void BrowserPage::ask(std::unique_ptr<Gtk::Dialog> dialog,
 }
 
 void BrowserPage::fitPageToViewport() {
-    struct Measure {
-        Weak page;
-        WebKitWebView* view;
-    };
-    webkit_web_view_evaluate_javascript(
-        webView_, PageState::fitToViewportScript.data(),
-        static_cast<gssize>(PageState::fitToViewportScript.size()), nullptr, nullptr, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<Measure> measure(static_cast<Measure*>(data));
-            GError* error = nullptr;
-            JSCValue* value =
-                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            if (value == nullptr) {
-                g_error_free(error);
+    session_.runScript(
+        webView_, std::string(PageState::fitToViewportScript),
+        [weak = Weak(weak_from_this()), view = webView_](const std::optional<std::string>& answer) {
+            auto self = weak.lock();
+            if (!self || !answer || self->webView_ != view) {
                 return;
             }
-            std::optional<double> viewport;
-            std::optional<double> content;
-            if (jsc_value_is_object(value)) {
-                auto number = [value](const char* name) -> std::optional<double> {
-                    JSCValue* property = jsc_value_object_get_property(value, name);
-                    std::optional<double> found;
-                    if (jsc_value_is_number(property)) {
-                        found = jsc_value_to_double(property);
-                    }
-                    g_object_unref(property);
-                    return found;
-                };
-                viewport = number("viewport");
-                content = number("content");
-            }
-            g_object_unref(value);
-            auto self = measure->page.lock();
-            if (!self || !viewport || !content || self->webView_ != measure->view) {
-                return;
-            }
-            if (const auto zoom = self->state_.fit(*viewport, *content)) {
+            if (const auto zoom = self->state_.fitMeasured(*answer)) {
                 webkit_web_view_set_zoom_level(self->webView_, *zoom);
             }
-        },
-        new Measure{weak_from_this(), webView_});
+        });
 }
 
 void BrowserPage::showErrorPage(const std::string& html, const std::string& url) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,9 +34,15 @@ class WebSession {
     // its user agent is its own. The caller owns the returned (floating) widget.
     GtkWidget* createWebView(std::string_view userAgent) const;
 
+    // Runs `script` in the main frame of the view's page, in the world of
+    // Velumo's scripts, and hands `answer` the JSON text of its result:
+    // nothing when it threw, gave no value, or the page had gone.
+    using ScriptAnswer = std::function<void(std::optional<std::string> json)>;
+    void runScript(WebKitWebView* view, const std::string& script, ScriptAnswer answer) const;
+
     // Pauses every audio and video element in every frame of the page, also
-    // frames of other origins; `done` runs once the page has been asked.
-    void pauseMedia(WebKitWebView* view, std::function<void()> done) const;
+    // frames of other origins.
+    void pauseMedia(WebKitWebView* view) const;
 
     // Downloads of `view` go to `handler` (none removes it). WebKit would
     // save any other download unasked; it is cancelled.
