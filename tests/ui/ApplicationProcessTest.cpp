@@ -3,6 +3,7 @@
 // lists, driven by XTest keys, the session bus and signals.
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,19 @@ class RunningApplication : public UiTest {
     }
 
     std::vector<ClientWindow> windows() { return other_.windowsOf(app_->pid()); }
+    // How many processes the application started (WebKit's) and are running.
+    std::size_t childProcesses() const {
+        std::size_t count = 0;
+        std::error_code error;
+        for (const auto& task : std::filesystem::directory_iterator(
+                 "/proc/" + std::to_string(app_->pid()) + "/task", error)) {
+            std::ifstream children(task.path() / "children");
+            for (int child = 0; children >> child;) {
+                ++count;
+            }
+        }
+        return count;
+    }
     std::uint64_t workbench() { return find("Velumo"); }
     std::uint64_t find(const std::string& title) {
         for (const ClientWindow& window : windows()) {
@@ -168,8 +182,12 @@ TEST_F(RunningApplication, RunsOnceShowingTheWorkbenchAndOutlivesItsLastWindow) 
 
 TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile) {
     start();
+    // WebKit's processes cost memory and wake-ups: none before a page.
+    runFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(childProcesses(), 0U);
     EXPECT_EQ(startAgain({server_.url("/one")}), 0);
     EXPECT_TRUE(waitForFloatingWindows({"Page one"}));
+    EXPECT_GE(childProcesses(), 2U);
 
     EXPECT_EQ(startAgain({"/etc/passwd"}), 1);
     EXPECT_TRUE(showsDialog());

@@ -59,7 +59,7 @@ void ApplicationDelegate::startup() {
     auto& windows = BrowserWindowManager::shared();
     windows.setApplicationPort(&applicationPort_);
     windows.setWindowFactory(BrowserWindowController::factory(
-        AppDataStore::shared(), launcher_, WebSession::shared(), &ScreenLayout::ofDisplay));
+        AppDataStore::shared(), launcher_, &WebSession::shared, &ScreenLayout::ofDisplay));
     hotKeyService_ = std::make_unique<KeybinderHotKeyService>();
     GlobalHotKeyManager::shared().setService(hotKeyService_.get());
     addActions();

@@ -26,13 +26,13 @@ BrowserWindowController* controllerOf(gpointer self) {
 
 FloatingWindowFactory BrowserWindowController::factory(AppDataStore& store,
                                                        DesktopLauncher& launcher,
-                                                       WebSession& session,
+                                                       WebSessionProvider session,
                                                        ScreenLayoutProvider screens) {
-    return [&store, &launcher, &session, screens = std::move(screens)](
+    return [&store, &launcher, session = std::move(session), screens = std::move(screens)](
                BrowserWindowManager& manager, const std::string& url,
                BrowserWindowMode mode) -> std::shared_ptr<FloatingWindow> {
         return std::make_shared<BrowserWindowController>(
-            Services{manager, store, launcher, session, screens}, url, mode);
+            Services{manager, store, launcher, session(), screens}, url, mode);
     };
 }
 

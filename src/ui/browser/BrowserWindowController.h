@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,9 +43,14 @@ class BrowserWindowController final : public FloatingWindow,
         ScreenLayoutProvider screens;
     };
 
+    // The web session, asked for when a window is made: WebKit starts its
+    // own threads and processes with the session, which an application with
+    // no floating window has no use for.
+    using WebSessionProvider = std::function<WebSession&()>;
+
     // Makes the windows of a manager with these services.
     static FloatingWindowFactory factory(AppDataStore& store, DesktopLauncher& launcher,
-                                         WebSession& session, ScreenLayoutProvider screens);
+                                         WebSessionProvider session, ScreenLayoutProvider screens);
 
     BrowserWindowController(Services services, const std::string& initialURL,
                             BrowserWindowMode mode);
