@@ -205,6 +205,7 @@ void BrowserPage::close() {
     if (visitAwaitingTitle_) {
         recordVisit();
     }
+    MainQueue::cancel(loadTimeout_);
     session_.setDownloadHandler(webView_, {});
     g_signal_handlers_disconnect_by_data(webView_, this);
     unresponsiveQuestion_ = nullptr;
@@ -220,10 +221,11 @@ void BrowserPage::load(const std::string& url) {
         return;
     }
     webkit_web_view_load_uri(webView_, url.c_str());
-    const unsigned progress = ++loadProgress_;
-    MainQueue::asyncAfter(loadTimeout, [weak = Weak(weak_from_this()), progress, url] {
+    MainQueue::cancel(loadTimeout_);
+    loadTimeout_ = MainQueue::asyncAfter(loadTimeout, [weak = Weak(weak_from_this()), url] {
         auto self = weak.lock();
-        if (self && self->webView_ != nullptr && self->loadProgress_ == progress) {
+        if (self && self->webView_ != nullptr) {
+            self->loadTimeout_ = 0;
             // The error page takes the place of the load that never answered.
             self->showErrorPage(PagePrompts::loadFailedPage(url, LoadFailureReason::timedOut, {}),
                                 url);
@@ -323,7 +325,7 @@ void BrowserPage::loadChanged(WebKitWebView* view, WebKitLoadEvent event, gpoint
             page->loadStarted();
             break;
         case WEBKIT_LOAD_COMMITTED:
-            ++page->loadProgress_;
+            MainQueue::cancel(page->loadTimeout_);
             page->state_.arrived(optionalText(webkit_web_view_get_uri(view)),
                                  optionalText(webkit_web_view_get_title(view)));
             page->changed();
@@ -365,7 +367,7 @@ gboolean BrowserPage::loadFailed(WebKitWebView*, WebKitLoadEvent event, gchar* u
                                  gpointer self) {
     auto* page = pageOf(self);
     page->loading_ = Loading::failed;
-    ++page->loadProgress_;
+    MainQueue::cancel(page->loadTimeout_);
     if (const auto reason =
             LoadFailure::reason({error->domain, error->code, event == WEBKIT_LOAD_COMMITTED})) {
         const std::string url = uri != nullptr ? uri : page->state_.currentURL();
