@@ -156,9 +156,14 @@ std::optional<PermissionKind> permissionKind(WebKitPermissionRequest* request) {
 
 }  // namespace
 
-BrowserPage::BrowserPage(AppDataStore& store, DesktopLauncher& launcher, WebSession& session,
-                         FloatingPanel& panel, const std::string& initialURL)
-    : store_(store), launcher_(launcher), session_(session), panel_(panel), state_(initialURL) {
+BrowserPage::BrowserPage(AppDataStore& store, DesktopLauncher& launcher,
+                         WebSession::Provider session, FloatingPanel& panel,
+                         const std::string& initialURL)
+    : store_(store),
+      launcher_(launcher),
+      sessionProvider_(std::move(session)),
+      panel_(panel),
+      state_(initialURL) {
     // Pausing misses sound outside the document: Audio objects, shadow
     // roots, Web Audio. A hidden window's page makes none.
     panelConnections_.push_back(panel_.signal_hide().connect([this] { setMuted(true); }));
@@ -179,7 +184,8 @@ void BrowserPage::changed() const {
 }
 
 GtkWidget* BrowserPage::createWebView() {
-    GtkWidget* view = session_.createWebView(BrowserIdentity::userAgent(state_.identity()));
+    session_ = &sessionProvider_();
+    GtkWidget* view = session_->createWebView(BrowserIdentity::userAgent(state_.identity()));
     webView_ = WEBKIT_WEB_VIEW(g_object_ref_sink(view));
     g_signal_connect(view, "load-changed", G_CALLBACK(loadChanged), this);
     g_signal_connect(view, "load-failed", G_CALLBACK(loadFailed), this);
@@ -191,8 +197,8 @@ GtkWidget* BrowserPage::createWebView() {
     g_signal_connect(view, "script-dialog", G_CALLBACK(scriptDialogRequested), this);
     g_signal_connect(view, "notify::is-web-process-responsive", G_CALLBACK(responsivenessChanged),
                      this);
-    session_.setDownloadHandler(webView_,
-                                [this](WebKitDownload* download) { downloadStarted(download); });
+    session_->setDownloadHandler(webView_,
+                                 [this](WebKitDownload* download) { downloadStarted(download); });
     setMuted(!panel_.get_visible());
     return view;
 }
@@ -206,7 +212,7 @@ void BrowserPage::close() {
         recordVisit();
     }
     MainQueue::cancel(loadTimeout_);
-    session_.setDownloadHandler(webView_, {});
+    session_->setDownloadHandler(webView_, {});
     g_signal_handlers_disconnect_by_data(webView_, this);
     unresponsiveQuestion_ = nullptr;
     webkit_web_view_terminate_web_process(webView_);
@@ -277,7 +283,7 @@ void BrowserPage::setIdentity(BrowserIdentityMode mode) {
 
 void BrowserPage::pauseMedia() {
     if (webView_ != nullptr) {
-        session_.pauseMedia(webView_);
+        session_->pauseMedia(webView_);
     }
 }
 
@@ -298,7 +304,7 @@ void BrowserPage::ask(std::unique_ptr<Gtk::Dialog> dialog,
 }
 
 void BrowserPage::fitPageToViewport() {
-    session_.runScript(
+    session_->runScript(
         webView_, std::string(PageState::fitToViewportScript),
         [weak = Weak(weak_from_this()), view = webView_](const std::optional<std::string>& answer) {
             auto self = weak.lock();

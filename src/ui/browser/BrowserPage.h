@@ -31,7 +31,7 @@ class AppDataStore;
 // it weakly.
 class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
   public:
-    BrowserPage(AppDataStore& store, DesktopLauncher& launcher, WebSession& session,
+    BrowserPage(AppDataStore& store, DesktopLauncher& launcher, WebSession::Provider session,
                 FloatingPanel& panel, const std::string& initialURL);
     ~BrowserPage();
     BrowserPage(const BrowserPage&) = delete;
@@ -108,7 +108,9 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
 
     AppDataStore& store_;
     DesktopLauncher& launcher_;
-    WebSession& session_;
+    WebSession::Provider sessionProvider_;
+    // The session of the web view, from its creation on.
+    WebSession* session_ = nullptr;
     FloatingPanel& panel_;
     std::function<void()> onChange_;
     PageState state_;

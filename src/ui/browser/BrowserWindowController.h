@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,18 +38,14 @@ class BrowserWindowController final : public FloatingWindow,
         BrowserWindowManager& manager;
         AppDataStore& store;
         DesktopLauncher& launcher;
-        WebSession& session;
+        WebSession::Provider session;
         ScreenLayoutProvider screens;
     };
 
-    // The web session, asked for when a window is made: WebKit starts its
-    // own threads and processes with the session, which an application with
-    // no floating window has no use for.
-    using WebSessionProvider = std::function<WebSession&()>;
-
     // Makes the windows of a manager with these services.
     static FloatingWindowFactory factory(AppDataStore& store, DesktopLauncher& launcher,
-                                         WebSessionProvider session, ScreenLayoutProvider screens);
+                                         WebSession::Provider session,
+                                         ScreenLayoutProvider screens);
 
     BrowserWindowController(Services services, const std::string& initialURL,
                             BrowserWindowMode mode);
@@ -153,6 +148,8 @@ class BrowserWindowController final : public FloatingWindow,
 
     std::unique_ptr<BrowserMoreMenu> moreMenu_;
     std::vector<sigc::connection> connections_;
+    // Until the panel's first frame, after which the page is made.
+    sigc::connection firstFrame_;
     GtkEventController* pointerTracking_ = nullptr;
 };
 

@@ -27,6 +27,11 @@ class WebSession {
     // $XDG_DATA_HOME/com.orvantis.velumo/web and $XDG_CACHE_HOME/com.orvantis.velumo/web.
     static WebSession& shared();
 
+    // The session, asked for when a page first needs it: WebKit starts a
+    // process and threads of its own with a session, which an application
+    // showing no page has no use for.
+    using Provider = std::function<WebSession&()>;
+
     WebKitWebContext* context() const { return context_; }
     WebKitWebsiteDataManager* dataManager() const { return dataManager_; }
 
