@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include <glib-unix.h>
 #include <gtkmm/application.h>
 
 #include "PaintProbe.h"
+#include "QuitOnSigterm.h"
 
 // What every figure program shares: the arguments "URL COUNT hold|exit", an
 // application on X11 that quits on SIGTERM, and a paint probe per window that
@@ -28,13 +28,7 @@ class FigureRun {
         hold_ = std::string(argv[3]) == "hold";
         gdk_set_allowed_backends("x11");
         application = Gtk::Application::create(applicationId, Gio::APPLICATION_NON_UNIQUE);
-        g_unix_signal_add(
-            SIGTERM,
-            +[](gpointer app) {
-                static_cast<Gtk::Application*>(app)->quit();
-                return G_SOURCE_REMOVE;
-            },
-            application.get());
+        quitOnSigterm(application);
     }
 
     // A probe for one more window; its times count from the activation.

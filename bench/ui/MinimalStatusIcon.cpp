@@ -1,12 +1,13 @@
 // The reference for Velumo's idle figures with only its status icon: the
 // least a gtkmm program needs for a window that closing hides and a status
 // icon with a menu, running until SIGTERM. Usage: velumo_minimal_status_icon
-#include <glib-unix.h>
 #include <gtkmm/application.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/menuitem.h>
 #include <gtkmm/window.h>
 #include <libayatana-appindicator/app-indicator.h>
+
+#include "QuitOnSigterm.h"
 
 int main(int argc, char** argv) {
     gdk_set_allowed_backends("x11");
@@ -34,13 +35,7 @@ int main(int argc, char** argv) {
         app_indicator_set_menu(indicator, menu.gobj());
         app_indicator_set_status(indicator, APP_INDICATOR_STATUS_ACTIVE);
     });
-    g_unix_signal_add(
-        SIGTERM,
-        +[](gpointer app) {
-            static_cast<Gtk::Application*>(app)->quit();
-            return G_SOURCE_REMOVE;
-        },
-        application.get());
+    quitOnSigterm(application);
     const int status = application->run(argc, argv);
     if (indicator != nullptr) {
         app_indicator_set_status(indicator, APP_INDICATOR_STATUS_PASSIVE);

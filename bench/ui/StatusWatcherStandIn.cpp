@@ -8,18 +8,9 @@
 #include <gio/gio.h>
 #include <glib-unix.h>
 
-namespace {
+#include "StatusNotifierWatcherInterface.h"
 
-constexpr const char* watcherInterface = R"(
-<node>
-  <interface name="org.kde.StatusNotifierWatcher">
-    <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
-    <method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
-    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
-    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-    <property name="ProtocolVersion" type="i" access="read"/>
-  </interface>
-</node>)";
+namespace {
 
 void methodCalled(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
                   const gchar* method, GVariant*, GDBusMethodInvocation* invocation, gpointer) {
@@ -43,7 +34,8 @@ GVariant* propertyRead(GDBusConnection*, const gchar*, const gchar*, const gchar
 
 void busAcquired(GDBusConnection* connection, const gchar*, gpointer) {
     static const GDBusInterfaceVTable vtable = {methodCalled, propertyRead, nullptr, {}};
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(watcherInterface, nullptr);
+    GDBusNodeInfo* node =
+        g_dbus_node_info_new_for_xml(velumo::statusNotifierWatcherInterface, nullptr);
     g_dbus_connection_register_object(connection, "/StatusNotifierWatcher", node->interfaces[0],
                                       &vtable, nullptr, nullptr, nullptr);
     g_dbus_node_info_unref(node);
@@ -58,8 +50,9 @@ void nameAcquired(GDBusConnection*, const gchar*, gpointer) {
 
 int main() {
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-    g_bus_own_name(G_BUS_TYPE_SESSION, "org.kde.StatusNotifierWatcher", G_BUS_NAME_OWNER_FLAGS_NONE,
-                   busAcquired, nameAcquired, nullptr, nullptr, nullptr);
+    g_bus_own_name(G_BUS_TYPE_SESSION, velumo::statusNotifierWatcherName,
+                   G_BUS_NAME_OWNER_FLAGS_NONE, busAcquired, nameAcquired, nullptr, nullptr,
+                   nullptr);
     g_unix_signal_add(
         SIGTERM,
         +[](gpointer running) {
