@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     figures.application->signal_startup().connect([&] {
         manager.setApplicationPort(&port);
         manager.setWindowFactory(velumo::BrowserWindowController::factory(
-            velumo::AppDataStore::shared(), launcher, velumo::WebSession::shared(),
+            velumo::AppDataStore::shared(), launcher, &velumo::WebSession::shared,
             &velumo::ScreenLayout::ofDisplay));
     });
     return figures.run(

@@ -9,7 +9,9 @@
 
 // Measures a web window the same way in every program that uses it: the
 // moment the window is mapped, and the first time the web view draws after
-// its page committed (its first paint). Times are milliseconds since `start`.
+// its page committed (its first paint). Each is printed as "WHAT SINCE AT":
+// milliseconds since `start`, and the moment on the monotonic clock in
+// milliseconds, against which a launcher can time the process's start.
 class PaintProbe {
   public:
     using Clock = std::chrono::steady_clock;
@@ -51,8 +53,10 @@ class PaintProbe {
 
   private:
     void report(const char* what) const {
-        const auto elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start_);
-        std::printf("%s %.1f\n", what, elapsed.count());
+        const auto now = Clock::now();
+        const auto elapsed = std::chrono::duration<double, std::milli>(now - start_);
+        const auto at = std::chrono::duration<double, std::milli>(now.time_since_epoch());
+        std::printf("%s %.1f %.1f\n", what, elapsed.count(), at.count());
         std::fflush(stdout);
     }
 

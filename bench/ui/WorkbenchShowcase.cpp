@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
         velumo::applyNativeTheme(appearance);
         manager.setApplicationPort(&port);
         manager.setWindowFactory(velumo::BrowserWindowController::factory(
-            store, launcher, session, &velumo::ScreenLayout::ofDisplay));
+            store, launcher, [&session]() -> velumo::WebSession& { return session; },
+            &velumo::ScreenLayout::ofDisplay));
         for (const auto& [title, path, host] :
              {std::tuple{"团队周报与项目进度汇总（第三季度，含各小组的详细数据与下季度计划）",
                          "/report", "127.0.0.1"},

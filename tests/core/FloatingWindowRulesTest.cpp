@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gio/gio.h>
@@ -119,6 +121,27 @@ TEST(PageStateZoom, FitIsAppliedAsANewZoomUntilTheUserZooms) {
     EXPECT_EQ(page.setManualZoom(1.24), 1.2);
     EXPECT_EQ(page.fit(760, 1520), std::nullopt);
     EXPECT_EQ(page.pageZoom(), 1.2);
+}
+
+TEST(PageStateZoom, OnlyAnAnswerWithBothWidthsChangesTheZoom) {
+    const std::vector<std::pair<std::string, std::optional<double>>> answers = {
+        {R"({"viewport":760,"content":1520})", 0.5},
+        {R"({"content":3800,"viewport":760,"other":"x"})", 0.3},
+        // JSON spells a width that is not finite null: the page is shown at 100 %.
+        {R"({"viewport":null,"content":1520})", 1.0},
+        {R"({"viewport":760})", std::nullopt},
+        {R"({"viewport":"760","content":1520})", std::nullopt},
+        {R"({"viewport":760,"content":0})", std::nullopt},
+        {"[760,1520]", std::nullopt},
+        {"", std::nullopt},
+        {R"({"viewport":760,)", std::nullopt},
+    };
+    for (const auto& [answer, zoom] : answers) {
+        PageState page("https://example.com/");
+        page.fit(760, 3040);
+        EXPECT_EQ(page.fitMeasured(answer), zoom) << answer;
+        EXPECT_EQ(page.pageZoom(), zoom.value_or(0.3)) << answer;
+    }
 }
 
 using Lines = std::vector<std::string>;

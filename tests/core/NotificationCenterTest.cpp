@@ -66,5 +66,28 @@ TEST(MainQueue, RunsStepsOnLaterTurnsInOrder) {
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
+TEST(MainQueue, ACancelledStepNeverRunsAndCancellingAgainIsHarmless) {
+    std::vector<int> order;
+    auto cancelled =
+        MainQueue::asyncAfter(std::chrono::milliseconds(10), [&] { order.push_back(1); });
+    auto ran = MainQueue::asyncAfter(std::chrono::milliseconds(30), [&] { order.push_back(2); });
+    MainQueue::cancel(cancelled);
+    EXPECT_EQ(cancelled, 0U);
+
+    const gint64 deadline = g_get_monotonic_time() + G_USEC_PER_SEC * 5;
+    while (order.empty() && g_get_monotonic_time() < deadline) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    EXPECT_EQ(order, std::vector<int>{2});
+    // The ticket of a step that ran reaches no later step.
+    MainQueue::asyncAfter(std::chrono::milliseconds(10), [&] { order.push_back(3); });
+    MainQueue::cancel(ran);
+    MainQueue::cancel(cancelled);
+    while (order.size() < 2 && g_get_monotonic_time() < deadline) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    EXPECT_EQ(order, (std::vector<int>{2, 3}));
+}
+
 }  // namespace
 }  // namespace velumo

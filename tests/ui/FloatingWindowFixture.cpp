@@ -20,7 +20,8 @@ FloatingWindowTest::FloatingWindowTest()
       manager_(store_),
       session_(folder_ / "web-data", folder_ / "web-cache") {
     manager_.setWindowFactory(BrowserWindowController::factory(
-        store_, launcher_, session_, [this](const Gtk::Window& panel) {
+        store_, launcher_, [this]() -> WebSession& { return session_; },
+        [this](const Gtk::Window& panel) {
             if (!fakeScreens_) {
                 return ScreenLayout::ofDisplay(panel);
             }

@@ -2,25 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "StatusNotifierWatcherInterface.h"
 #include "UiTestSupport.h"
 
 namespace velumo::uitest {
 namespace {
-
-constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
-constexpr const char* watcherInterface = R"(
-<node>
-  <interface name="org.kde.StatusNotifierWatcher">
-    <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
-    <method name="RegisterStatusNotifierHost"><arg type="s" direction="in"/></method>
-    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
-    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
-    <property name="ProtocolVersion" type="i" access="read"/>
-    <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-    <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
-    <signal name="StatusNotifierHostRegistered"/>
-  </interface>
-</node>)";
 
 StatusNotifierWatcher::MenuEntry menuEntry(GVariant* layout) {
     StatusNotifierWatcher::MenuEntry entry;
@@ -66,7 +52,7 @@ StatusNotifierWatcher::StatusNotifierWatcher() {
         ADD_FAILURE() << "no session bus (run the tests in dbus-run-session)";
         return;
     }
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(watcherInterface, nullptr);
+    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(statusNotifierWatcherInterface, nullptr);
     static const GDBusInterfaceVTable vtable = {methodCalled, propertyRead, nullptr, {}};
     registration_ =
         g_dbus_connection_register_object(connection_, "/StatusNotifierWatcher",
@@ -75,7 +61,7 @@ StatusNotifierWatcher::StatusNotifierWatcher() {
     // The bus daemon answers this itself, so waiting for it cannot block on us.
     g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
         connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "RequestName", g_variant_new("(su)", watcherName, 0U), G_VARIANT_TYPE("(u)"),
+        "RequestName", g_variant_new("(su)", statusNotifierWatcherName, 0U), G_VARIANT_TYPE("(u)"),
         G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
     guint owned = 0;
     if (reply != nullptr) {

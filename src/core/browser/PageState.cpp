@@ -1,6 +1,9 @@
 #include "browser/PageState.h"
 
 #include <algorithm>
+#include <limits>
+
+#include <nlohmann/json.hpp>
 
 #include "browser/PageTitle.h"
 #include "browser/WindowGeometry.h"
@@ -45,6 +48,32 @@ std::optional<double> PageState::fit(double viewport, double content) {
     }
     pageZoom_ = std::clamp(*zoom, 0.3, 1.0);
     return pageZoom_;
+}
+
+std::optional<double> PageState::fitMeasured(std::string_view answer) {
+    const auto measured = nlohmann::json::parse(answer, nullptr, false);
+    if (!measured.is_object()) {
+        return std::nullopt;
+    }
+    const auto width = [&measured](const char* name) -> std::optional<double> {
+        const auto found = measured.find(name);
+        if (found == measured.end()) {
+            return std::nullopt;
+        }
+        if (found->is_null()) {
+            return std::numeric_limits<double>::infinity();
+        }
+        if (found->is_number()) {
+            return found->get<double>();
+        }
+        return std::nullopt;
+    };
+    const auto viewport = width("viewport");
+    const auto content = width("content");
+    if (!viewport || !content) {
+        return std::nullopt;
+    }
+    return fit(*viewport, *content);
 }
 
 double PageState::setManualZoom(double zoom) {

@@ -43,6 +43,9 @@ class PageState {
     // The measured widths give the zoom to apply, unless the user zoomed by
     // hand or the numbers say nothing; the answer becomes `pageZoom`.
     std::optional<double> fit(double viewport, double content);
+    // `fit` for the script's answer as JSON text, where a number that is not
+    // finite reads null; an answer that is not the two widths changes nothing.
+    std::optional<double> fitMeasured(std::string_view answer);
     // The user set the zoom: automatic fitting stops for good. Answers the
     // zoom in force (tenths within 0.3 ... 3.0).
     double setManualZoom(double zoom);

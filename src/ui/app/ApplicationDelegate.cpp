@@ -106,8 +106,8 @@ void ApplicationDelegate::startup() {
     auto& windows = BrowserWindowManager::shared();
     windows.setApplicationPort(&applicationPort_);
     // No web process runs before the first floating window.
-    windows.setWindowFactory(BrowserWindowController::factoryWithSharedSession(
-        AppDataStore::shared(), launcher_, &ScreenLayout::ofDisplay));
+    windows.setWindowFactory(BrowserWindowController::factory(
+        AppDataStore::shared(), launcher_, &WebSession::shared, &ScreenLayout::ofDisplay));
     chooseHotKeyService();
     GlobalHotKeyManager::shared().setService(hotKeyService_.get());
     signalSources_ = {g_unix_signal_add(SIGTERM, &ApplicationDelegate::quitOnSignal, this),

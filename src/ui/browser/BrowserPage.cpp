@@ -156,9 +156,14 @@ std::optional<PermissionKind> permissionKind(WebKitPermissionRequest* request) {
 
 }  // namespace
 
-BrowserPage::BrowserPage(AppDataStore& store, DesktopLauncher& launcher, WebSession& session,
-                         FloatingPanel& panel, const std::string& initialURL)
-    : store_(store), launcher_(launcher), session_(session), panel_(panel), state_(initialURL) {
+BrowserPage::BrowserPage(AppDataStore& store, DesktopLauncher& launcher,
+                         WebSession::Provider session, FloatingPanel& panel,
+                         const std::string& initialURL)
+    : store_(store),
+      launcher_(launcher),
+      sessionProvider_(std::move(session)),
+      panel_(panel),
+      state_(initialURL) {
     // Pausing misses sound outside the document: Audio objects, shadow
     // roots, Web Audio. A hidden window's page makes none.
     panelConnections_.push_back(panel_.signal_hide().connect([this] { setMuted(true); }));
@@ -179,7 +184,8 @@ void BrowserPage::changed() const {
 }
 
 GtkWidget* BrowserPage::createWebView() {
-    GtkWidget* view = session_.createWebView(BrowserIdentity::userAgent(state_.identity()));
+    session_ = &sessionProvider_();
+    GtkWidget* view = session_->createWebView(BrowserIdentity::userAgent(state_.identity()));
     webView_ = WEBKIT_WEB_VIEW(g_object_ref_sink(view));
     g_signal_connect(view, "load-changed", G_CALLBACK(loadChanged), this);
     g_signal_connect(view, "load-failed", G_CALLBACK(loadFailed), this);
@@ -191,8 +197,8 @@ GtkWidget* BrowserPage::createWebView() {
     g_signal_connect(view, "script-dialog", G_CALLBACK(scriptDialogRequested), this);
     g_signal_connect(view, "notify::is-web-process-responsive", G_CALLBACK(responsivenessChanged),
                      this);
-    session_.setDownloadHandler(webView_,
-                                [this](WebKitDownload* download) { downloadStarted(download); });
+    session_->setDownloadHandler(webView_,
+                                 [this](WebKitDownload* download) { downloadStarted(download); });
     setMuted(!panel_.get_visible());
     return view;
 }
@@ -205,7 +211,8 @@ void BrowserPage::close() {
     if (visitAwaitingTitle_) {
         recordVisit();
     }
-    session_.setDownloadHandler(webView_, {});
+    MainQueue::cancel(loadTimeout_);
+    session_->setDownloadHandler(webView_, {});
     g_signal_handlers_disconnect_by_data(webView_, this);
     unresponsiveQuestion_ = nullptr;
     webkit_web_view_terminate_web_process(webView_);
@@ -220,10 +227,11 @@ void BrowserPage::load(const std::string& url) {
         return;
     }
     webkit_web_view_load_uri(webView_, url.c_str());
-    const unsigned progress = ++loadProgress_;
-    MainQueue::asyncAfter(loadTimeout, [weak = Weak(weak_from_this()), progress, url] {
+    MainQueue::cancel(loadTimeout_);
+    loadTimeout_ = MainQueue::asyncAfter(loadTimeout, [weak = Weak(weak_from_this()), url] {
         auto self = weak.lock();
-        if (self && self->webView_ != nullptr && self->loadProgress_ == progress) {
+        if (self && self->webView_ != nullptr) {
+            self->loadTimeout_ = 0;
             // The error page takes the place of the load that never answered.
             self->showErrorPage(PagePrompts::loadFailedPage(url, LoadFailureReason::timedOut, {}),
                                 url);
@@ -275,7 +283,7 @@ void BrowserPage::setIdentity(BrowserIdentityMode mode) {
 
 void BrowserPage::pauseMedia() {
     if (webView_ != nullptr) {
-        session_.pauseMedia(webView_, {});
+        session_->pauseMedia(webView_);
     }
 }
 
@@ -296,47 +304,17 @@ void BrowserPage::ask(std::unique_ptr<Gtk::Dialog> dialog,
 }
 
 void BrowserPage::fitPageToViewport() {
-    struct Measure {
-        Weak page;
-        WebKitWebView* view;
-    };
-    webkit_web_view_evaluate_javascript(
-        webView_, PageState::fitToViewportScript.data(),
-        static_cast<gssize>(PageState::fitToViewportScript.size()), nullptr, nullptr, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<Measure> measure(static_cast<Measure*>(data));
-            GError* error = nullptr;
-            JSCValue* value =
-                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            if (value == nullptr) {
-                g_error_free(error);
+    session_->runScript(
+        webView_, std::string(PageState::fitToViewportScript),
+        [weak = Weak(weak_from_this()), view = webView_](const std::optional<std::string>& answer) {
+            auto self = weak.lock();
+            if (!self || !answer || self->webView_ != view) {
                 return;
             }
-            std::optional<double> viewport;
-            std::optional<double> content;
-            if (jsc_value_is_object(value)) {
-                auto number = [value](const char* name) -> std::optional<double> {
-                    JSCValue* property = jsc_value_object_get_property(value, name);
-                    std::optional<double> found;
-                    if (jsc_value_is_number(property)) {
-                        found = jsc_value_to_double(property);
-                    }
-                    g_object_unref(property);
-                    return found;
-                };
-                viewport = number("viewport");
-                content = number("content");
-            }
-            g_object_unref(value);
-            auto self = measure->page.lock();
-            if (!self || !viewport || !content || self->webView_ != measure->view) {
-                return;
-            }
-            if (const auto zoom = self->state_.fit(*viewport, *content)) {
+            if (const auto zoom = self->state_.fitMeasured(*answer)) {
                 webkit_web_view_set_zoom_level(self->webView_, *zoom);
             }
-        },
-        new Measure{weak_from_this(), webView_});
+        });
 }
 
 void BrowserPage::showErrorPage(const std::string& html, const std::string& url) {
@@ -353,7 +331,7 @@ void BrowserPage::loadChanged(WebKitWebView* view, WebKitLoadEvent event, gpoint
             page->loadStarted();
             break;
         case WEBKIT_LOAD_COMMITTED:
-            ++page->loadProgress_;
+            MainQueue::cancel(page->loadTimeout_);
             page->state_.arrived(optionalText(webkit_web_view_get_uri(view)),
                                  optionalText(webkit_web_view_get_title(view)));
             page->changed();
@@ -395,7 +373,7 @@ gboolean BrowserPage::loadFailed(WebKitWebView*, WebKitLoadEvent event, gchar* u
                                  gpointer self) {
     auto* page = pageOf(self);
     page->loading_ = Loading::failed;
-    ++page->loadProgress_;
+    MainQueue::cancel(page->loadTimeout_);
     if (const auto reason =
             LoadFailure::reason({error->domain, error->code, event == WEBKIT_LOAD_COMMITTED})) {
         const std::string url = uri != nullptr ? uri : page->state_.currentURL();

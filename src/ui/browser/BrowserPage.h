@@ -10,6 +10,7 @@
 #include <gtkmm/dialog.h>
 #include <webkit2/webkit2.h>
 
+#include "MainQueue.h"
 #include "browser/DesktopLauncher.h"
 #include "browser/FloatingPanel.h"
 #include "browser/PageState.h"
@@ -30,7 +31,7 @@ class AppDataStore;
 // it weakly.
 class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
   public:
-    BrowserPage(AppDataStore& store, DesktopLauncher& launcher, WebSession& session,
+    BrowserPage(AppDataStore& store, DesktopLauncher& launcher, WebSession::Provider session,
                 FloatingPanel& panel, const std::string& initialURL);
     ~BrowserPage();
     BrowserPage(const BrowserPage&) = delete;
@@ -107,16 +108,17 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
 
     AppDataStore& store_;
     DesktopLauncher& launcher_;
-    WebSession& session_;
+    WebSession::Provider sessionProvider_;
+    // The session of the web view, from its creation on.
+    WebSession* session_ = nullptr;
     FloatingPanel& panel_;
     std::function<void()> onChange_;
     PageState state_;
     WebKitWebView* webView_ = nullptr;
 
-    // Counts the loads this page starts and every commit or failure; a load's
-    // time-out puts an error page in its place only while the count is still
-    // where that load left it, that is, while nothing answered.
-    unsigned loadProgress_ = 0;
+    // The time-out of the load this page started, until the load commits or
+    // fails (any load's answer ends it); then it puts an error page in its place.
+    MainQueue::Ticket loadTimeout_ = 0;
     // What the load under way brings, as far as its end matters: a page is
     // fitted and recorded, an error page only fitted, a failure neither.
     enum class Loading { page, errorPage, failed };

@@ -26,23 +26,13 @@ BrowserWindowController* controllerOf(gpointer self) {
 
 FloatingWindowFactory BrowserWindowController::factory(AppDataStore& store,
                                                        DesktopLauncher& launcher,
-                                                       WebSession& session,
+                                                       WebSession::Provider session,
                                                        ScreenLayoutProvider screens) {
-    return [&store, &launcher, &session, screens = std::move(screens)](
+    return [&store, &launcher, session = std::move(session), screens = std::move(screens)](
                BrowserWindowManager& manager, const std::string& url,
                BrowserWindowMode mode) -> std::shared_ptr<FloatingWindow> {
         return std::make_shared<BrowserWindowController>(
             Services{manager, store, launcher, session, screens}, url, mode);
-    };
-}
-
-FloatingWindowFactory BrowserWindowController::factoryWithSharedSession(
-    AppDataStore& store, DesktopLauncher& launcher, ScreenLayoutProvider screens) {
-    return [&store, &launcher, screens = std::move(screens)](
-               BrowserWindowManager& manager, const std::string& url,
-               BrowserWindowMode mode) -> std::shared_ptr<FloatingWindow> {
-        return std::make_shared<BrowserWindowController>(
-            Services{manager, store, launcher, WebSession::shared(), screens}, url, mode);
     };
 }
 
@@ -126,6 +116,7 @@ BrowserWindowController::BrowserWindowController(Services services, const std::s
 
 BrowserWindowController::~BrowserWindowController() {
     // Handlers go before the widgets that would call them.
+    firstFrame_.disconnect();
     stopPointerTracking();
     for (auto& connection : connections_) {
         connection.disconnect();
@@ -145,12 +136,21 @@ void BrowserWindowController::announce() const {
 void BrowserWindowController::showWindow() {
     panel_.show();
     makeKey();
-    if (page_->webView() == nullptr) {
-        MainQueue::async([weak = Weak(weak_from_this())] {
-            if (auto self = weak.lock()) {
-                self->createWebViewAndNavigate();
-            }
-        });
+    if (page_->webView() == nullptr && !firstFrame_.connected()) {
+        // The first page of the application also makes its web session,
+        // which keeps WebKit busy for a tenth of a second or more: the page
+        // waits until the panel is on screen, drawn once.
+        firstFrame_ = panel_.signal_draw().connect(
+            [this](const Cairo::RefPtr<Cairo::Context>&) {
+                firstFrame_.disconnect();
+                MainQueue::async([weak = Weak(weak_from_this())] {
+                    if (auto self = weak.lock()) {
+                        self->createWebViewAndNavigate();
+                    }
+                });
+                return false;
+            },
+            true);
     }
 }
 

@@ -38,19 +38,14 @@ class BrowserWindowController final : public FloatingWindow,
         BrowserWindowManager& manager;
         AppDataStore& store;
         DesktopLauncher& launcher;
-        WebSession& session;
+        WebSession::Provider session;
         ScreenLayoutProvider screens;
     };
 
     // Makes the windows of a manager with these services.
     static FloatingWindowFactory factory(AppDataStore& store, DesktopLauncher& launcher,
-                                         WebSession& session, ScreenLayoutProvider screens);
-    // The same over the shared web session, taken when the first window is
-    // made: making it starts WebKit's network process, which nothing needs
-    // before a page opens.
-    static FloatingWindowFactory factoryWithSharedSession(AppDataStore& store,
-                                                          DesktopLauncher& launcher,
-                                                          ScreenLayoutProvider screens);
+                                         WebSession::Provider session,
+                                         ScreenLayoutProvider screens);
 
     BrowserWindowController(Services services, const std::string& initialURL,
                             BrowserWindowMode mode);
@@ -153,6 +148,8 @@ class BrowserWindowController final : public FloatingWindow,
 
     std::unique_ptr<BrowserMoreMenu> moreMenu_;
     std::vector<sigc::connection> connections_;
+    // Until the panel's first frame, after which the page is made.
+    sigc::connection firstFrame_;
     GtkEventController* pointerTracking_ = nullptr;
 };
 

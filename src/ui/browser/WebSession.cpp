@@ -1,14 +1,16 @@
 #include "browser/WebSession.h"
 
+#include <memory>
+#include <system_error>
+
 #include <glib.h>
 
+#include "app/InstalledFiles.h"
+#include "browser/PageScriptChannel.h"
 #include "data/DurableFile.h"
 
 namespace velumo {
 namespace {
-
-// Scripts of this world are invisible to the pages they run in.
-constexpr const char* scriptWorld = "velumo";
 
 // Runs in every frame. A frame pauses its own media and passes the request
 // on to its child frames by message, which also reaches frames of other
@@ -47,6 +49,18 @@ std::string randomKey() {
     return key;
 }
 
+// The folder of Velumo's page extension, which runs the application's own
+// scripts in pages (PageScriptChannel); WebKit loads every module there.
+const std::string& pageExtensionFolder() {
+    static const std::string found =
+        InstalledFiles::find(VELUMO_WEB_EXTENSIONS_FROM_BINDIR, VELUMO_WEB_EXTENSIONS_BUILD_DIR,
+                             [](const std::filesystem::path& folder) {
+                                 std::error_code error;
+                                 return std::filesystem::is_directory(folder, error);
+                             });
+    return found;
+}
+
 }  // namespace
 
 WebSession::WebSession(const std::filesystem::path& dataDirectory,
@@ -66,6 +80,11 @@ WebSession::WebSession(const std::filesystem::path& dataDirectory,
         WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     context_ = webkit_web_context_new_with_website_data_manager(dataManager_);
     webkit_web_context_set_cache_model(context_, WEBKIT_CACHE_MODEL_WEB_BROWSER);
+    if (pageExtensionFolder().empty()) {
+        g_warning("Velumo's page extension is missing: pages are neither fitted nor paused");
+    } else {
+        webkit_web_context_set_web_extensions_directory(context_, pageExtensionFolder().c_str());
+    }
     g_signal_connect(context_, "download-started", G_CALLBACK(downloadStarted), this);
 
     const std::string key = randomKey();
@@ -73,7 +92,7 @@ WebSession::WebSession(const std::filesystem::path& dataDirectory,
     content_ = webkit_user_content_manager_new();
     WebKitUserScript* script = webkit_user_script_new_for_world(
         mediaScript(key).c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, scriptWorld, nullptr, nullptr);
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, PageScriptChannel::world, nullptr, nullptr);
     webkit_user_content_manager_add_script(content_, script);
     webkit_user_script_unref(script);
 }
@@ -101,25 +120,37 @@ GtkWidget* WebSession::createWebView(std::string_view userAgent) const {
     return view;
 }
 
-void WebSession::pauseMedia(WebKitWebView* view, std::function<void()> done) const {
-    auto* pending = new std::function<void()>(std::move(done));
-    webkit_web_view_evaluate_javascript(
-        view, pauseCall_.c_str(), -1, scriptWorld, nullptr, nullptr,
+void WebSession::runScript(WebKitWebView* view, const std::string& script,
+                           ScriptAnswer answer) const {
+    webkit_web_view_send_message_to_page(
+        view,
+        webkit_user_message_new(PageScriptChannel::runScript, g_variant_new_string(script.c_str())),
+        nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::function<void()>> step(static_cast<std::function<void()>*>(data));
+            std::unique_ptr<ScriptAnswer> answer(static_cast<ScriptAnswer*>(data));
+            std::optional<std::string> json;
             GError* error = nullptr;
-            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(
+            if (WebKitUserMessage* reply = webkit_web_view_send_message_to_page_finish(
                     WEBKIT_WEB_VIEW(source), result, &error)) {
-                g_object_unref(value);
+                GVariant* text = webkit_user_message_get_parameters(reply);
+                if (text != nullptr && g_variant_is_of_type(text, G_VARIANT_TYPE_STRING)) {
+                    json = g_variant_get_string(text, nullptr);
+                }
+                g_object_unref(reply);
             } else {
-                // A page without the script (an error page) has no media to pause.
+                // The page's process ended before it answered.
                 g_error_free(error);
             }
-            if (*step) {
-                (*step)();
+            if (*answer) {
+                (*answer)(std::move(json));
             }
         },
-        pending);
+        new ScriptAnswer(std::move(answer)));
+}
+
+void WebSession::pauseMedia(WebKitWebView* view) const {
+    // A page without the script (an error page) has no media to pause.
+    runScript(view, pauseCall_, {});
 }
 
 void WebSession::setDownloadHandler(WebKitWebView* view, DownloadHandler handler) {

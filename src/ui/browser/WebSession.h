@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,11 @@ class WebSession {
     // $XDG_DATA_HOME/com.orvantis.velumo/web and $XDG_CACHE_HOME/com.orvantis.velumo/web.
     static WebSession& shared();
 
+    // The session, asked for when a page first needs it: WebKit starts a
+    // process and threads of its own with a session, which an application
+    // showing no page has no use for.
+    using Provider = std::function<WebSession&()>;
+
     WebKitWebContext* context() const { return context_; }
     WebKitWebsiteDataManager* dataManager() const { return dataManager_; }
 
@@ -33,9 +39,15 @@ class WebSession {
     // its user agent is its own. The caller owns the returned (floating) widget.
     GtkWidget* createWebView(std::string_view userAgent) const;
 
+    // Runs `script` in the main frame of the view's page, in the world of
+    // Velumo's scripts, and hands `answer` the JSON text of its result:
+    // nothing when it threw, gave no value, or the page had gone.
+    using ScriptAnswer = std::function<void(std::optional<std::string> json)>;
+    void runScript(WebKitWebView* view, const std::string& script, ScriptAnswer answer) const;
+
     // Pauses every audio and video element in every frame of the page, also
-    // frames of other origins; `done` runs once the page has been asked.
-    void pauseMedia(WebKitWebView* view, std::function<void()> done) const;
+    // frames of other origins.
+    void pauseMedia(WebKitWebView* view) const;
 
     // Downloads of `view` go to `handler` (none removes it). WebKit would
     // save any other download unasked; it is cancelled.

@@ -5,6 +5,8 @@
 
 #include <gtkmm/icontheme.h>
 
+#include "app/InstalledFiles.h"
+
 namespace velumo::AppIconTheme {
 namespace {
 
@@ -17,18 +19,8 @@ bool holdsIcons(const std::filesystem::path& folder) {
 }  // namespace
 
 const std::string& folder() {
-    static const std::string found = [] {
-        std::error_code error;
-        const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-        if (!error) {
-            const auto installed =
-                (executable.parent_path() / VELUMO_ICONS_FROM_BINDIR).lexically_normal();
-            if (holdsIcons(installed)) {
-                return installed.string();
-            }
-        }
-        return holdsIcons(VELUMO_SOURCE_ICONS) ? std::string(VELUMO_SOURCE_ICONS) : std::string();
-    }();
+    static const std::string found =
+        InstalledFiles::find(VELUMO_ICONS_FROM_BINDIR, VELUMO_SOURCE_ICONS, holdsIcons);
     return found;
 }
 
