@@ -59,6 +59,8 @@ class WorkbenchWindow : public FloatingWindowTest {
 };
 
 TEST_F(WorkbenchWindow, EveryShowCentresItAndTheCloseButtonOnlyHidesIt) {
+    // As the application lays it out before its first show.
+    workbench_.prepare();
     workbench_.showWindow();
     ASSERT_TRUE(shownCentred());
     EXPECT_EQ(workbench_.window().get_title(), "Velumo");

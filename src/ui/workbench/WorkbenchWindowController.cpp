@@ -46,6 +46,10 @@ void WorkbenchWindowController::showWindow() {
     window_.present(ActivationTime::now());
 }
 
+void WorkbenchWindowController::prepare() {
+    gtk_widget_realize(GTK_WIDGET(window_.gobj()));
+}
+
 void WorkbenchWindowController::moveToMouseScreen() {
     int width = 0;
     int height = 0;

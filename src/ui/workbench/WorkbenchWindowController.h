@@ -20,6 +20,9 @@ class WorkbenchWindowController {
     WorkbenchWindowController& operator=(const WorkbenchWindowController&) = delete;
 
     void showWindow();
+    // Styles and lays out the hidden window ahead of its first show, which
+    // then only has to map and draw it.
+    void prepare();
     Gtk::Window& window() { return window_; }
     WorkbenchViewController& workbenchViewController() { return viewController_; }
 
