@@ -279,6 +279,24 @@ TEST_F(StatusItemTest, CloseAllAsksFirstAndCancellingClosesNothing) {
     EXPECT_EQ(labels(item_.panel.menu()).at(3), "暂无浮窗");
 }
 
+class StatusItemRegistration : public UiTest {
+  protected:
+    TemporaryFolder folder_;
+    AppDataStore store_{folder_.path() / "app-data.json"};
+    BrowserWindowManager manager_{store_};
+};
+
+// The library can lose a race for its own bus connection against the panel's
+// name and then never register: a panel that does not take the item within a
+// moment gets it anew, icon and menu included.
+TEST_F(StatusItemRegistration, AnItemThePanelDidNotTakeIsMadeAgain) {
+    StatusNotifierWatcher panel{StatusNotifierWatcher::FirstRegistration::leftUnanswered};
+    MenuBarController controller{manager_, store_, {}};
+    ASSERT_TRUE(panel.waitForItem());
+    EXPECT_EQ(panel.itemProperty("Status"), "Active");
+    EXPECT_EQ(labels(panel.menu()).back(), "退出Velumo");
+}
+
 class StatusItemWithPages : public FloatingWindowTest {
   protected:
     void SetUp() override { ASSERT_TRUE(item_.panel.waitForItem()); }

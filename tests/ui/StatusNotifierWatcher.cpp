@@ -1,5 +1,7 @@
 #include "StatusNotifierWatcher.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "StatusNotifierWatcherInterface.h"
@@ -40,7 +42,7 @@ StatusNotifierWatcher::MenuEntry menuEntry(GVariant* layout) {
 
 }  // namespace
 
-StatusNotifierWatcher::StatusNotifierWatcher() {
+StatusNotifierWatcher::StatusNotifierWatcher(FirstRegistration first) : first_(first) {
     g_autofree gchar* address =
         g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     connection_ = g_dbus_connection_new_for_address_sync(
@@ -71,6 +73,9 @@ StatusNotifierWatcher::StatusNotifierWatcher() {
 }
 
 StatusNotifierWatcher::~StatusNotifierWatcher() {
+    if (unanswered_ != nullptr) {
+        g_dbus_method_invocation_return_value(unanswered_, nullptr);
+    }
     if (connection_ != nullptr) {
         g_dbus_connection_unregister_object(connection_, registration_);
         g_dbus_connection_close_sync(connection_, nullptr, nullptr);
@@ -150,12 +155,22 @@ void StatusNotifierWatcher::methodCalled(GDBusConnection* connection, const gcha
                                          gpointer self) {
     const gchar* service = nullptr;
     g_variant_get(parameters, "(&s)", &service);
+    auto* watcher = static_cast<StatusNotifierWatcher*>(self);
     if (std::string(method) == "RegisterStatusNotifierItem") {
+        if (!std::exchange(watcher->registrationSeen_, true) &&
+            watcher->first_ == FirstRegistration::leftUnanswered) {
+            watcher->unanswered_ = invocation;
+            return;
+        }
+        if (watcher->unanswered_ != nullptr) {
+            g_dbus_method_invocation_return_value(std::exchange(watcher->unanswered_, nullptr),
+                                                  nullptr);
+        }
         // An item names either its object path on the caller's connection or
         // its own bus name with the protocol's usual path.
         const bool isPath = service[0] == '/';
-        auto& item = static_cast<StatusNotifierWatcher*>(self)->items_.emplace_back(
-            isPath ? sender : service, isPath ? service : "/StatusNotifierItem");
+        auto& item = watcher->items_.emplace_back(isPath ? sender : service,
+                                                  isPath ? service : "/StatusNotifierItem");
         g_dbus_connection_emit_signal(
             connection, nullptr, "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
             "StatusNotifierItemRegistered",

@@ -28,8 +28,13 @@ class StatusNotifierWatcher {
         std::string shortcut;
     };
 
+    // What the watcher does with the first item that registers: takes it,
+    // or leaves it waiting for an answer (until another one registers), as
+    // when the item's own registration went astray.
+    enum class FirstRegistration { taken, leftUnanswered };
+
     // Owns the watcher's name before returning.
-    StatusNotifierWatcher();
+    explicit StatusNotifierWatcher(FirstRegistration first = FirstRegistration::taken);
     ~StatusNotifierWatcher();
     StatusNotifierWatcher(const StatusNotifierWatcher&) = delete;
     StatusNotifierWatcher& operator=(const StatusNotifierWatcher&) = delete;
@@ -59,6 +64,9 @@ class StatusNotifierWatcher {
     guint registration_ = 0;
     // Bus names and object paths of the registered items, in order.
     std::vector<std::pair<std::string, std::string>> items_;
+    FirstRegistration first_;
+    bool registrationSeen_ = false;
+    GDBusMethodInvocation* unanswered_ = nullptr;
 };
 
 }  // namespace velumo::uitest

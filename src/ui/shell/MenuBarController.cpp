@@ -1,5 +1,6 @@
 #include "shell/MenuBarController.h"
 
+#include <chrono>
 #include <optional>
 #include <ranges>
 
@@ -15,6 +16,11 @@
 
 namespace velumo {
 namespace {
+
+// The name panels host status items under.
+constexpr const char* statusNotifierWatcher = "org.kde.StatusNotifierWatcher";
+// How long a panel may take to take the item before it is made anew.
+constexpr std::chrono::seconds registrationGrace{3};
 
 // A window's entry. Its check shows whether the window is visible, so
 // choosing it shows the window without flipping the check on its own.
@@ -49,18 +55,14 @@ MenuBarController::MenuBarController(BrowserWindowManager& manager, AppDataStore
     menu_.set_accel_group(keyHints_);
     // The library exports the item only once it has a menu and an icon.
     rebuildMenu();
-    // Panels look the icon up themselves, in the folder the item names.
-    const std::string& themeFolder = AppIconTheme::folder();
-    // Where no panel hosts items, the library's tray fallback looks for that
-    // folder in GTK's search path and, when it is missing, reads past the end
-    // of the list; with the folder already there it stops at it.
+    // Where no panel hosts items, the library's tray fallback looks for the
+    // item's icon folder in GTK's search path and, when it is missing, reads
+    // past the end of the list; with the folder already there it stops at it.
     AppIconTheme::install();
-    indicator_ = app_indicator_new_with_path(
-        "velumo", std::string(SymbolIcons::iconName("eye.circle")).c_str(),
-        APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
-        themeFolder.empty() ? nullptr : themeFolder.c_str());
-    app_indicator_set_menu(indicator_, menu_.gobj());
-    refreshIcon();
+    makeIndicator();
+    watcherWatch_ =
+        g_bus_watch_name(G_BUS_TYPE_SESSION, statusNotifierWatcher, G_BUS_NAME_WATCHER_FLAGS_NONE,
+                         &watcherAppeared, &watcherVanished, this, nullptr);
 
     auto& center = NotificationCenter::defaultCenter();
     observers_.push_back(
@@ -74,9 +76,65 @@ MenuBarController::MenuBarController(BrowserWindowManager& manager, AppDataStore
 
 MenuBarController::~MenuBarController() {
     observers_.clear();
+    MainQueue::cancel(registrationCheck_);
+    g_bus_unwatch_name(watcherWatch_);
+    dropIndicator();
+}
+
+void MenuBarController::makeIndicator() {
+    // Panels look the icon up themselves, in the folder the item names.
+    const std::string& themeFolder = AppIconTheme::folder();
+    // An item made anew takes a name of its own: the one it replaces may
+    // live on in the library, still holding its objects on the bus.
+    const std::string id =
+        indicatorsMade_++ == 0 ? "velumo" : "velumo-" + std::to_string(indicatorsMade_);
+    indicator_ = app_indicator_new_with_path(
+        id.c_str(), std::string(SymbolIcons::iconName("eye.circle")).c_str(),
+        APP_INDICATOR_CATEGORY_APPLICATION_STATUS,
+        themeFolder.empty() ? nullptr : themeFolder.c_str());
+    g_signal_connect(indicator_, "connection-changed", G_CALLBACK(&connectionChanged), this);
+    app_indicator_set_menu(indicator_, menu_.gobj());
+    refreshIcon();
+}
+
+void MenuBarController::dropIndicator() {
+    g_signal_handlers_disconnect_by_data(indicator_, this);
     // The library warns about an item that goes while it is still shown.
     app_indicator_set_status(indicator_, APP_INDICATOR_STATUS_PASSIVE);
     g_object_unref(indicator_);
+    indicator_ = nullptr;
+    registered_ = false;
+}
+
+void MenuBarController::connectionChanged(AppIndicator*, gboolean connected, gpointer self) {
+    auto* controller = static_cast<MenuBarController*>(self);
+    controller->registered_ = connected != FALSE;
+    if (controller->registered_) {
+        MainQueue::cancel(controller->registrationCheck_);
+    }
+}
+
+// The library asks for the watcher's proxy as soon as the watcher's name
+// shows, with its own bus connection that may still be on its way; losing
+// that race leaves the item unregistered for good, with no icon and no
+// tray fallback. A panel answers within a moment: an item it has not taken
+// by then is made anew, once for each time the watcher appears.
+void MenuBarController::watcherAppeared(GDBusConnection*, const gchar*, const gchar*,
+                                        gpointer self) {
+    auto* controller = static_cast<MenuBarController*>(self);
+    MainQueue::cancel(controller->registrationCheck_);
+    controller->registrationCheck_ = MainQueue::asyncAfter(registrationGrace, [controller] {
+        controller->registrationCheck_ = 0;
+        if (!controller->registered_) {
+            controller->dropIndicator();
+            controller->makeIndicator();
+        }
+    });
+}
+
+void MenuBarController::watcherVanished(GDBusConnection*, const gchar*, gpointer self) {
+    auto* controller = static_cast<MenuBarController*>(self);
+    MainQueue::cancel(controller->registrationCheck_);
 }
 
 void MenuBarController::refreshIcon() {

@@ -9,6 +9,7 @@
 #include <gtkmm/menu.h>
 #include <libayatana-appindicator/app-indicator.h>
 
+#include "MainQueue.h"
 #include "NotificationCenter.h"
 
 namespace velumo {
@@ -51,6 +52,12 @@ class MenuBarController {
     void addSeparator();
     void addWindowEntry(const std::shared_ptr<FloatingWindow>& window);
     void later(std::function<void()> action);
+    void makeIndicator();
+    void dropIndicator();
+    static void connectionChanged(AppIndicator* indicator, gboolean connected, gpointer self);
+    static void watcherAppeared(GDBusConnection* bus, const gchar* name, const gchar* owner,
+                                gpointer self);
+    static void watcherVanished(GDBusConnection* bus, const gchar* name, gpointer self);
 
     BrowserWindowManager& manager_;
     AppDataStore& store_;
@@ -59,6 +66,11 @@ class MenuBarController {
     // Declared before the indicator, which holds it and goes first.
     Gtk::Menu menu_;
     AppIndicator* indicator_ = nullptr;
+    // Whether the panel's watcher took the item; a check that it did.
+    bool registered_ = false;
+    unsigned indicatorsMade_ = 0;
+    guint watcherWatch_ = 0;
+    MainQueue::Ticket registrationCheck_ = 0;
     // browserWindowsDidChange, then appDataDidChange.
     std::vector<NotificationCenter::Token> observers_;
     std::shared_ptr<MenuBarController*> lifetime_;
