@@ -1,6 +1,5 @@
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -8,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeHotKeyService.h"
-#include "TemporaryFolder.h"
+#include "SettingsServices.h"
 #include "data/AppDataStore.h"
-#include "data/DurableFile.h"
 #include "shell/SettingsForm.h"
 #include "shell/ShortcutCapture.h"
 
@@ -80,7 +77,7 @@ TEST(SettingsForm, LoadsPositionsAndBuildsSettingsFromThem) {
     }
 }
 
-class SettingsSaveTest : public ::testing::Test {
+class SettingsSaveTest : public ::testing::Test, protected SettingsServices {
   protected:
     void SetUp() override {
         ASSERT_TRUE(
@@ -89,22 +86,12 @@ class SettingsSaveTest : public ::testing::Test {
         form = SettingsForm::load(store.snapshot().settings, false);
     }
 
-    std::string fileContents() const {
-        return DurableFile::read(file, std::numeric_limits<std::size_t>::max()).value_or("");
-    }
     // Makes every later write fail: the data folder's place is taken by a file.
     void blockTheDataFolder() const {
         std::filesystem::remove_all(file.parent_path());
         std::ofstream(file.parent_path()) << "in the way";
     }
 
-    TemporaryFolder temporary;
-    std::filesystem::path file = temporary.path() / "com.orvantis.velumo" / "app-data.json";
-    AppDataStore store{file};
-    FakeHotKeyService service;
-    GlobalHotKeyManager hotKeys{&service};
-    AutostartEntry autostart{temporary.path() / "autostart" / "com.orvantis.velumo.desktop",
-                             "/usr/bin/velumo"};
     SettingsForm form;
 };
 

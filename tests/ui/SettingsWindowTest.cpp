@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -13,11 +12,9 @@
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/scrolledwindow.h>
 
-#include "FakeHotKeyService.h"
-#include "TemporaryFolder.h"
+#include "SettingsServices.h"
 #include "UiTestSupport.h"
 #include "WidgetQueries.h"
-#include "data/DurableFile.h"
 #include "design/NativeDesignSystem.h"
 #include "design/NativeTheme.h"
 #include "shell/SettingsWindowController.h"
@@ -30,7 +27,7 @@ using Texts = std::vector<std::string>;
 const Active defaultsActive{{1, "11-2304"}, {2, "33-2304"}, {3, "30-2304"}};
 const Texts storedShortcuts{"Command+Option+B", "Command+Option+[", "Command+Option+]"};
 
-class SettingsWindowTest : public UiTest {
+class SettingsWindowTest : public UiTest, protected SettingsServices {
   protected:
     void SetUp() override {
         ASSERT_TRUE(
@@ -115,17 +112,7 @@ class SettingsWindowTest : public UiTest {
         dialog->response(Gtk::RESPONSE_OK);
         return text;
     }
-    std::string fileContents() const {
-        return DurableFile::read(file, std::numeric_limits<std::size_t>::max()).value_or("");
-    }
 
-    TemporaryFolder temporary;
-    std::filesystem::path file = temporary.path() / "com.orvantis.velumo" / "app-data.json";
-    AppDataStore store{file};
-    FakeHotKeyService service;
-    GlobalHotKeyManager hotKeys{&service};
-    AutostartEntry autostart{temporary.path() / "autostart" / "com.orvantis.velumo.desktop",
-                             "/usr/bin/velumo"};
     SettingsWindowController controller{store, hotKeys, autostart};
 };
 
