@@ -25,6 +25,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // A host and its port are not a scheme and its text.
                       Opened{"example.com:8080/page", "https://example.com:8080/page"},
                       Opened{"example.com", "https://example.com"},
+                      Opened{"https://", "https://www.bing.com/search?q=https%3A%2F%2F"},
                       Opened{"velumo 浮窗",
                              "https://www.bing.com/search?q=velumo%20%E6%B5%AE%E7%AA%97"}));
 

@@ -56,6 +56,8 @@ TEST(Url, ReadsTypedTextAsPlainRfc3986) {
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"https://zh.wikipedia.org/wiki/北京", "https://zh.wikipedia.org/wiki/%E5%8C%97%E4%BA%AC"},
         {"http://example.com/a b?q=中 d#e f", "http://example.com/a%20b?q=%E4%B8%AD%20d#e%20f"},
+        {"http://example.com#a b", "http://example.com#a%20b"},
+        {"http://example.com?中#", "http://example.com?%E4%B8%AD#"},
         // Valid escapes stay as they are; a lone or broken "%" is escaped.
         {"http://example.com/%e5%8C%97/100%/%zz", "http://example.com/%e5%8C%97/100%25/%25zz"},
         {"https://a.com/50%Fun?50%Fun#50%Fun", "https://a.com/50%25Fun?50%25Fun#50%25Fun"},
@@ -183,6 +185,7 @@ TEST(AddressResolution, OpensAnAddressOrSearchesWithTheChosenEngine) {
         // A space the URL reader can escape opens; one in the host cannot, so
         // the text is searched for.
         {"https://example.com/a b", "https://example.com/a%20b"},
+        {"http://example.com#a b", "http://example.com#a%20b"},
         {"https://exa mple.com", "https://www.bing.com/search?q=https%3A%2F%2Fexa%20mple.com"},
         {"example.com/path?q=1", "https://example.com/path?q=1"},
         {"zh.wikipedia.org/wiki/北京", "https://zh.wikipedia.org/wiki/%E5%8C%97%E4%BA%AC"},
@@ -200,6 +203,8 @@ TEST(AddressResolution, OpensAnAddressOrSearchesWithTheChosenEngine) {
          "https://www.bing.com/search?q=https%3A%2F%2Fwww.zhihu.com%3A99999%2Fa"},
         {"ftp://files.example.com/",
          "https://www.bing.com/search?q=ftp%3A%2F%2Ffiles.example.com%2F"},
+        {"https://", "https://www.bing.com/search?q=https%3A%2F%2F"},
+        {"http:///a.example", "https://www.bing.com/search?q=http%3A%2F%2F%2Fa.example"},
         {"bad\xFF", "https://www.bing.com/search?q=bad%FF"},
     };
     for (const auto& [typed, expected] : cases) {

@@ -40,7 +40,8 @@ std::string AddressResolver::resolve(std::string_view text, SearchEngine engine)
     if (trimmed.empty()) {
         return homeURL(engine);
     }
-    if (auto address = Url::webAddress(trimmed)) {
+    // An address without a host would open a blank window; it is searched for.
+    if (auto address = Url::webAddress(trimmed); address && address->hasHost) {
         return std::move(address->text);
     }
     // Text that names its own scheme and authority was meant as that address:
