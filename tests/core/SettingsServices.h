@@ -26,7 +26,7 @@ struct SettingsServices {
     FakeHotKeyService service;
     GlobalHotKeyManager hotKeys{&service};
     AutostartEntry autostart{temporary.path() / "autostart" / "com.orvantis.velumo.desktop",
-                             "/usr/bin/velumo"};
+                             temporary.program("velumo")};
 };
 
 }  // namespace velumo

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -25,6 +26,14 @@ class TemporaryFolder {
     }
 
     const std::filesystem::path& path() const { return path_; }
+
+    // A runnable program of that name in the folder.
+    std::filesystem::path program(const std::string& name) const {
+        const auto file = path_ / name;
+        std::ofstream(file) << "#!/bin/sh\n";
+        std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+        return file;
+    }
 
   private:
     std::filesystem::path path_;

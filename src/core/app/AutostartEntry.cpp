@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <glib.h>
@@ -48,6 +49,14 @@ std::string execArgument(std::string_view argument) {
     return quoted + "\"";
 }
 
+// The path a program was started from, without the mark the kernel adds
+// once that file has been replaced or removed.
+std::filesystem::path installedPath(const std::filesystem::path& running) {
+    constexpr std::string_view replaced = " (deleted)";
+    const std::string text = running.string();
+    return text.ends_with(replaced) ? text.substr(0, text.size() - replaced.size()) : text;
+}
+
 std::string failure(std::string_view action, const std::filesystem::path& subject, int error) {
     return std::string(action) + " " + subject.string() + "：" + g_strerror(error);
 }
@@ -81,11 +90,28 @@ std::expected<void, std::string> AutostartEntry::setEnabled(bool enabled) const 
         }
         return {};
     }
+    const auto program = launchable(executable_);
+    if (!program) {
+        return std::unexpected("找不到可以启动的 Velumo 程序：" +
+                               installedPath(executable_).string() + " 已被删除或移动");
+    }
     const auto folder = path_.parent_path();
     if (g_mkdir_with_parents(folder.c_str(), 0755) != 0) {
         return std::unexpected(failure("无法创建文件夹", folder, errno));
     }
-    return DurableFile::replace(path_, contents(executable_));
+    return DurableFile::replace(path_, contents(*program));
+}
+
+std::optional<std::filesystem::path> AutostartEntry::launchable(
+    const std::filesystem::path& running) {
+    for (const auto& candidate : {running, installedPath(running)}) {
+        struct stat status {};
+        if (::stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string AutostartEntry::contents(const std::filesystem::path& executable) {

@@ -2,6 +2,7 @@
 
 #include <expected>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,8 +26,15 @@ class AutostartEntry {
     // switch entries off).
     bool enabled() const;
 
-    // Writes the entry, or removes it. The message (in Chinese) says what failed.
+    // Writes the entry, or removes it. The message (in Chinese) says what
+    // failed, and that no program could be found when `executable` is gone.
     std::expected<void, std::string> setEnabled(bool enabled) const;
+
+    // The program a login should start for `running`, the path the running
+    // process was started from: that file, or, once an upgrade replaced it
+    // (its path then ends in " (deleted)"), the one installed in its place.
+    // None when nothing runnable is there.
+    static std::optional<std::filesystem::path> launchable(const std::filesystem::path& running);
 
     // The entry's text for `executable`: its Exec line quoted as desktop
     // entries require, so any path starts exactly that program.
