@@ -1,8 +1,15 @@
+#include <clocale>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
+#include "TemporaryFolder.h"
 #include "design/NativePalette.h"
 #include "design/ThemeResolution.h"
 
@@ -32,6 +39,82 @@ TEST(NativePalette, LightAndDarkValues) {
     for (const auto& [name, color, light, dark] : cases) {
         EXPECT_EQ(color(Appearance::light), light) << name;
         EXPECT_EQ(color(Appearance::dark), dark) << name;
+    }
+}
+
+// A number format of the test's own with a decimal comma, as many users
+// have: a German locale built into a temporary folder.
+class CommaLocale {
+  public:
+    CommaLocale() {
+        const auto locale = folder_.path() / "de_DE.UTF-8";
+        const std::string build = "localedef -i de_DE -f UTF-8 " + locale.string();
+        gint status = -1;
+        EXPECT_TRUE(g_spawn_command_line_sync(build.c_str(), nullptr, nullptr, &status, nullptr) &&
+                    g_spawn_check_wait_status(status, nullptr))
+            << "the locale sources come with the locales package";
+        g_setenv("LOCPATH", folder_.path().c_str(), TRUE);
+        active_ = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    }
+    ~CommaLocale() {
+        std::setlocale(LC_NUMERIC, "C");
+        g_unsetenv("LOCPATH");
+    }
+    CommaLocale(const CommaLocale&) = delete;
+    CommaLocale& operator=(const CommaLocale&) = delete;
+
+    bool active() const { return active_; }
+
+  private:
+    TemporaryFolder folder_;
+    bool active_ = false;
+};
+
+// Every palette colour as GTK reads its definition: "@define-color velumo_NAME
+// rgba(R%, G%, B%, A)" with the alpha from 0 to 1.
+std::map<std::string, PaletteColor> readDefinitions(const std::string& css) {
+    static const std::regex definition(
+        R"(@define-color velumo_([a-z_]+) rgba\(([0-9.]+)%, ([0-9.]+)%, ([0-9.]+)%, ([0-9.]+)\);)");
+    std::map<std::string, PaletteColor> colors;
+    std::istringstream lines(css);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch parts;
+        if (!std::regex_match(line, parts, definition)) {
+            ADD_FAILURE() << line;
+            continue;
+        }
+        const auto at = [&](std::size_t i) {
+            return g_ascii_strtod(parts.str(i).c_str(), nullptr);
+        };
+        colors[parts.str(1)] = {at(2) / 100, at(3) / 100, at(4) / 100, at(5)};
+    }
+    return colors;
+}
+
+TEST(NativePalette, CssDefinesEveryColourByNameInAnyNumberFormat) {
+    const CommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    for (const auto appearance : {light, dark}) {
+        const auto defined = readDefinitions(NativePalette::cssDefinitions(appearance));
+        const std::pair<const char*, PaletteColor> expected[] = {
+            {"accent", NativePalette::accent(appearance)},
+            {"accent_title", NativePalette::accentTitle()},
+            {"canvas", NativePalette::canvas(appearance)},
+            {"surface", NativePalette::surface(appearance)},
+            {"surface_raised", NativePalette::surfaceRaised(appearance)},
+            {"stroke", NativePalette::stroke(appearance)},
+            {"muted", NativePalette::muted(appearance)},
+        };
+        for (const auto& [name, color] : expected) {
+            ASSERT_TRUE(defined.contains(name)) << name;
+            const PaletteColor& read = defined.at(name);
+            for (const auto& [got, want] : {std::pair{read.red, color.red},
+                                            {read.green, color.green},
+                                            {read.blue, color.blue},
+                                            {read.alpha, color.alpha}}) {
+                EXPECT_NEAR(got, want, 1e-9) << name;
+            }
+        }
     }
 }
 

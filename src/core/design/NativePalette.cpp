@@ -1,8 +1,9 @@
 #include "design/NativePalette.h"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
+
+#include <glib.h>
 
 namespace velumo::NativePalette {
 namespace {
@@ -59,15 +60,17 @@ std::string cssDefinitions(Appearance appearance) {
         Named{"stroke", stroke(appearance)},
         Named{"muted", muted(appearance)},
     };
+    // CSS numbers have a decimal point whatever the user's locale writes.
+    const auto number = [](double value) {
+        std::array<char, G_ASCII_DTOSTR_BUF_SIZE> text{};
+        return std::string(g_ascii_formatd(text.data(), text.size(), "%.6g", value));
+    };
     std::string css;
     // Percentages carry the components exactly; 0-255 numbers would round them.
     for (const auto& [name, color] : colors) {
-        std::array<char, 96> line{};
-        std::snprintf(line.data(), line.size(),
-                      "@define-color velumo_%.*s rgba(%.6g%%, %.6g%%, %.6g%%, %.6g);\n",
-                      static_cast<int>(name.size()), name.data(), color.red * 100,
-                      color.green * 100, color.blue * 100, color.alpha);
-        css += line.data();
+        css += "@define-color velumo_" + std::string(name) + " rgba(" + number(color.red * 100) +
+               "%, " + number(color.green * 100) + "%, " + number(color.blue * 100) + "%, " +
+               number(color.alpha) + ");\n";
     }
     return css;
 }
