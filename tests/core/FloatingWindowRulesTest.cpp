@@ -35,6 +35,24 @@ TEST(FloatingWindowToolbar, OnlyAWindowModeBarThatFoldsAwayChangesAndOnlyInItsZo
     EXPECT_EQ(after(false, window, false, {10, 300}), std::nullopt);
 }
 
+TEST(FloatingWindowAutoHide, HidesOnlyWhenThePointerReallyLeftAndNothingIsUnderWay) {
+    const PointerExit left{.autoHide = true};
+    EXPECT_TRUE(rules::hidesOnPointerExit(left));
+    EXPECT_FALSE(rules::hidesOnPointerExit({}));
+    const std::pair<const char*, bool PointerExit::*> keepsTheWindow[] = {
+        {"an open dialog or menu", &PointerExit::suppressAutoHide},
+        {"a pressed button", &PointerExit::buttonPressed},
+        {"a live resize", &PointerExit::liveResize},
+        {"a modal window", &PointerExit::modalWindowOpen},
+        {"the pointer inside the frame", &PointerExit::pointerInsideFrame},
+    };
+    for (const auto& [name, fact] : keepsTheWindow) {
+        PointerExit exit = left;
+        exit.*fact = true;
+        EXPECT_FALSE(rules::hidesOnPointerExit(exit)) << name;
+    }
+}
+
 TEST(LoadFailure, OnlyLoadsThatReallyFailedGetAReason) {
     using enum LoadFailureReason;
     const GQuark network = g_quark_from_static_string(LoadFailure::networkDomain);
@@ -87,6 +105,21 @@ TEST(PagePrompts, ErrorPagesShowTheEscapedAddressAndReloadIt) {
     EXPECT_EQ(PagePrompts::loadFailedPage("https://x.example/", LoadFailureReason::other, "")
                   .find("class=\"detail\""),
               std::string::npos);
+}
+
+TEST(PagePrompts, EachPermissionAsksForExactlyWhatThePageWants) {
+    const auto media = [](bool audio, bool video) {
+        const auto kind = PagePrompts::mediaPermissionKind(audio, video);
+        return kind ? PagePrompts::permissionQuestion(*kind, "a.example") : "<none>";
+    };
+    EXPECT_EQ(media(true, false), "“a.example”想要使用你的麦克风。");
+    EXPECT_EQ(media(false, true), "“a.example”想要使用你的摄像头。");
+    EXPECT_EQ(media(true, true), "“a.example”想要使用你的摄像头和麦克风。");
+    EXPECT_EQ(media(false, false), "<none>");
+    EXPECT_EQ(PagePrompts::permissionQuestion(PermissionKind::location, "b.example"),
+              "“b.example”想要获取你的位置。");
+    EXPECT_EQ(PagePrompts::permissionQuestion(PermissionKind::notifications, "b.example"),
+              "“b.example”想要向你发送通知。");
 }
 
 TEST(PageStateTitle, ShowsTheCleanedTitleOrElseTheAddressAndSaysWhetherThePageNamedItself) {

@@ -62,6 +62,19 @@ std::string errorPage(std::string_view title, std::string_view url, std::string_
 
 }  // namespace
 
+std::optional<PermissionKind> mediaPermissionKind(bool audio, bool video) {
+    if (audio && video) {
+        return PermissionKind::cameraAndMicrophone;
+    }
+    if (video) {
+        return PermissionKind::camera;
+    }
+    if (audio) {
+        return PermissionKind::microphone;
+    }
+    return std::nullopt;
+}
+
 std::string permissionQuestion(PermissionKind kind, std::string_view host) {
     return "“" + std::string(host) + "”" + std::string(wish(kind));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ inline constexpr int addressFieldHeight = 24;
 
 inline constexpr std::string_view permissionAllow = "允许";
 inline constexpr std::string_view permissionDeny = "拒绝";
+
+// What a request for the camera (`video`) and the microphone (`audio`) asks
+// for; none when it names neither.
+std::optional<PermissionKind> mediaPermissionKind(bool audio, bool video);
 
 // The question for a permission the page at `host` asks for.
 std::string permissionQuestion(PermissionKind kind, std::string_view host);

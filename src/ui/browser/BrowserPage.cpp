@@ -132,18 +132,9 @@ std::string downloadsFolder() {
 std::optional<PermissionKind> permissionKind(WebKitPermissionRequest* request) {
     if (WEBKIT_IS_USER_MEDIA_PERMISSION_REQUEST(request)) {
         auto* media = WEBKIT_USER_MEDIA_PERMISSION_REQUEST(request);
-        const bool audio = webkit_user_media_permission_is_for_audio_device(media);
-        const bool video = webkit_user_media_permission_is_for_video_device(media);
-        if (audio && video) {
-            return PermissionKind::cameraAndMicrophone;
-        }
-        if (video) {
-            return PermissionKind::camera;
-        }
-        if (audio) {
-            return PermissionKind::microphone;
-        }
-        return std::nullopt;
+        return PagePrompts::mediaPermissionKind(
+            webkit_user_media_permission_is_for_audio_device(media) != FALSE,
+            webkit_user_media_permission_is_for_video_device(media) != FALSE);
     }
     if (WEBKIT_IS_GEOLOCATION_PERMISSION_REQUEST(request)) {
         return PermissionKind::location;
