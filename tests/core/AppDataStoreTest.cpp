@@ -445,6 +445,14 @@ TEST_F(AppDataStoreTest, FailedSaveLeavesFileMemoryAndObserversUntouched) {
     EXPECT_EQ(AppDataStore(file, fixedClock).snapshot().bookmarks.size(), 21U);
 }
 
+TEST(DurableFileRead, AFileOfExactlyTheLimitIsReadAndOneByteMoreIsNot) {
+    const TemporaryFolder temporary;
+    const auto file = temporary.path() / "limit";
+    writeText(file, std::string(4096, 'x'));
+    EXPECT_EQ(DurableFile::read(file, 4096).value_or("").size(), 4096U);
+    EXPECT_EQ(DurableFile::read(file, 4095).error(), std::errc::file_too_large);
+}
+
 TEST(AppDataStoreStamps, IdentifiersAndTimeStamps) {
     const auto first = AppDataStore::makeIdentifier("h", 0x18bcfe56800);
     EXPECT_THAT(first, MatchesRegex("h-18bcfe56800-[0-9a-f]{32}"));

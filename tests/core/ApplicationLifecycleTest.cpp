@@ -164,18 +164,20 @@ TEST_F(Lifecycle, HotKeysDriveTheWindowSetAndReopeningShowsTheWorkbench) {
     runPendingTurns();
     EXPECT_EQ(log, (Log{"show workbench", "activate"}));
 
-    windows.createWindow("https://example.com/1", BrowserWindowMode::window);
-    windows.createWindow("https://example.com/2", BrowserWindowMode::window);
-    log.clear();
-    service.press(3);
-    runPendingTurns();
-    EXPECT_EQ(log, (Log{"w2:hide", "w1:move", "w1:front", "w1:key", "activate"}));
+    // Three windows, so that a step back and a step forward differ.
+    for (int i = 0; i < 3; ++i) {
+        windows.createWindow("https://example.com/", BrowserWindowMode::window);
+    }
     log.clear();
     service.press(2);
+    runPendingTurns();
+    EXPECT_EQ(log, (Log{"w3:hide", "w2:move", "w2:front", "w2:key", "activate"}));
+    log.clear();
+    service.press(3);
     service.press(1);
     runPendingTurns();
     EXPECT_EQ(log,
-              (Log{"w1:hide", "w2:move", "w2:front", "w2:key", "activate", "w2:move", "w2:hide"}));
+              (Log{"w2:hide", "w3:move", "w3:front", "w3:key", "activate", "w3:move", "w3:hide"}));
 
     log.clear();
     EXPECT_TRUE(lifecycle->applicationShouldHandleReopen());
@@ -213,8 +215,9 @@ TEST_F(Lifecycle, DeferredStepsAndThePresenterDoNothingOnceTheLifecycleIsGone) {
 TEST_F(Lifecycle, ActionsRunTheStatusMenusCommandsAndTheHotKeysByName) {
     lifecycle->applicationDidFinishLaunching();
     runQueued();
-    windows.createWindow("https://example.com/1", BrowserWindowMode::window);
-    windows.createWindow("https://example.com/2", BrowserWindowMode::window);
+    for (int i = 0; i < 3; ++i) {
+        windows.createWindow("https://example.com/", BrowserWindowMode::window);
+    }
     std::map<std::string, ApplicationAction> byName;
     for (auto& action : lifecycle->actions()) {
         byName.emplace(action.name, std::move(action));
@@ -224,12 +227,13 @@ TEST_F(Lifecycle, ActionsRunTheStatusMenusCommandsAndTheHotKeysByName) {
         Log log;
     };
     const std::vector<Case> cases = {
-        {"hide-all", {"w1:hide", "w2:hide"}},
-        {"show-all", {"w1:front", "w1:key", "w2:front", "w2:key", "activate"}},
-        {"toggle-boss", {"w2:move", "w2:hide"}},
-        {"next-window", {"w2:hide", "w1:move", "w1:front", "w1:key", "activate"}},
-        {"previous-window", {"w1:hide", "w2:move", "w2:front", "w2:key", "activate"}},
-        {"new-window", {"w3:show"}},
+        {"hide-all", {"w1:hide", "w2:hide", "w3:hide"}},
+        {"show-all",
+         {"w1:front", "w1:key", "w2:front", "w2:key", "w3:front", "w3:key", "activate"}},
+        {"toggle-boss", {"w3:move", "w3:hide"}},
+        {"previous-window", {"w3:hide", "w2:move", "w2:front", "w2:key", "activate"}},
+        {"next-window", {"w2:hide", "w3:move", "w3:front", "w3:key", "activate"}},
+        {"new-window", {"w4:show"}},
         {"show-workbench", {"show workbench", "activate"}},
         {"settings", {"show settings"}},
         {"quit", {"quit"}},
@@ -240,7 +244,7 @@ TEST_F(Lifecycle, ActionsRunTheStatusMenusCommandsAndTheHotKeysByName) {
         byName.at(name).run();
         EXPECT_EQ(log, expected) << name;
     }
-    EXPECT_EQ(windows.windows().size(), 3U);
+    EXPECT_EQ(windows.windows().size(), 4U);
 
     // The keys of the application's main menu.
     EXPECT_EQ(byName.at("new-window").accelerator, "<Primary>n");

@@ -26,6 +26,8 @@ TEST(PageTitle, CleaningLeavesATitleTheStoreTakesAsItIs) {
         {"Start", "Start"},
         {"  a \t\n b\r\n ", "a b"},
         {"新闻\u3000\u3000中心", "新闻 中心"},
+        // NEL is a line break, not a control character to drop.
+        {"上一行\u0085下一行", "上一行 下一行"},
         // The joiner is a format character: the family falls apart, but the
         // page reaches the history.
         {"👨\u200D👩\u200D👧 家", "👨👩👧 家"},

@@ -108,6 +108,29 @@ TEST_F(SettingsSaveTest, UnchangedShortcutsLeaveTheHotKeysAloneEvenWhenNoneAreAc
     EXPECT_EQ(outcome.stored.themePreference, "light");
 }
 
+TEST_F(SettingsSaveTest, AnyOneChangedShortcutAloneIsAppliedAndStored) {
+    const struct {
+        std::string SettingsForm::*field;
+        std::string text;
+        Active active;
+    } changes[] = {
+        {&SettingsForm::nextWindowShortcut,
+         "Control+Shift+]",
+         {{1, "11-2304"}, {2, "33-2304"}, {3, "30-4608"}}},
+        {&SettingsForm::previousWindowShortcut,
+         "Control+Shift+[",
+         {{1, "11-2304"}, {2, "33-4608"}, {3, "30-4608"}}},
+        {&SettingsForm::shortcut, "Control+Shift+B", othersActive},
+    };
+    for (const auto& [field, text, active] : changes) {
+        form = SettingsForm::load(store.snapshot().settings, false);
+        form.*field = text;
+        EXPECT_EQ(form.save(store, hotKeys, autostart).alert, std::nullopt) << text;
+        EXPECT_EQ(service.active(), active) << text;
+    }
+    EXPECT_EQ(AppDataStore(file).snapshot().settings.nextWindowShortcut, "Control+Shift+]");
+}
+
 TEST_F(SettingsSaveTest, RefusedShortcutsStoreNothingAndKeepTheRegisteredSet) {
     struct Case {
         const char* name;

@@ -54,11 +54,14 @@ TEST(WorkbenchGrid, OnlyRowsMeetingTheVisibleBandAreWanted) {
     // Rows are 44 high, 6 apart: row n spans [50n, 50n + 44).
     EXPECT_EQ(rules::rowsMeeting(0, 44, 10), (Range{0, 1}));
     EXPECT_EQ(rules::rowsMeeting(0, 50.5, 10), (Range{0, 2}));
+    // A band ending where a row starts does not meet that row.
+    EXPECT_EQ(rules::rowsMeeting(0, 50, 10), (Range{0, 1}));
     EXPECT_EQ(rules::rowsMeeting(120, 300, 10), (Range{2, 6}));
     EXPECT_EQ(rules::rowsMeeting(-100, 30, 10), (Range{0, 1}));
     EXPECT_EQ(rules::rowsMeeting(400, 10'000, 10), (Range{8, 10}));
     for (const auto& empty : {rules::rowsMeeting(-200, -10, 10), rules::rowsMeeting(600, 700, 10),
-                              rules::rowsMeeting(0, 500, 0), rules::rowsMeeting(30, 30, 10)}) {
+                              rules::rowsMeeting(0, 500, 0), rules::rowsMeeting(30, 30, 10),
+                              rules::rowsMeeting(-100, 0, 10)}) {
         EXPECT_EQ(empty.first, empty.end);
     }
     EXPECT_EQ(rules::gridHeight(0), 0);
