@@ -1,7 +1,11 @@
 // The workbench on a real display: opening addresses from the hero card,
 // the tips, the bookmark grid, recent visits, the window list, site icons
 // from a loopback server and the theme button.
+#include <array>
 #include <atkmm/object.h>
+#include <ctime>
+#include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 
 #include <gdk/gdkkeysyms.h>
@@ -33,9 +37,9 @@ class RecordingApplication : public ApplicationPort {
     void activateApplication() override {}
 };
 
-// A square PNG of `side` pixels; noise does not compress, so a large one
-// stays large.
-std::string pngBytes(int side, bool noise = false) {
+// A square image of `side` pixels in the file format `type`; noise does not
+// compress, so a large one stays large.
+std::string imageBytes(int side, bool noise = false, const char* type = "png") {
     GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, side, side);
     gdk_pixbuf_fill(pixbuf, 0x3d7be0ff);
     if (noise) {
@@ -48,11 +52,95 @@ std::string pngBytes(int side, bool noise = false) {
     }
     gchar* buffer = nullptr;
     gsize size = 0;
-    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, "png", nullptr, nullptr);
+    gdk_pixbuf_save_to_buffer(pixbuf, &buffer, &size, type, nullptr, nullptr);
     std::string bytes(buffer, size);
     g_free(buffer);
     g_object_unref(pixbuf);
     return bytes;
+}
+
+// Sites that answer an icon's request at once and then send one byte every
+// 100 ms, for ever: each read is quick, the download never ends. Each of its
+// ports is a site of its own.
+class TricklingServer {
+  public:
+    explicit TricklingServer(std::size_t ports) : server_(soup_server_new(nullptr, nullptr)) {
+        for (std::size_t i = 0; i < ports; ++i) {
+            EXPECT_TRUE(
+                soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr));
+        }
+        GSList* uris = soup_server_get_uris(server_);
+        for (GSList* uri = uris; uri != nullptr; uri = uri->next) {
+            urls_.push_back("http://127.0.0.1:" +
+                            std::to_string(g_uri_get_port(static_cast<GUri*>(uri->data))) +
+                            "/favicon.ico");
+        }
+        g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+        soup_server_add_handler(server_, nullptr, &TricklingServer::serve, this, nullptr);
+        timer_ = g_timeout_add(100, &TricklingServer::trickle, this);
+    }
+    ~TricklingServer() {
+        g_source_remove(timer_);
+        for (auto* message : sending_) {
+            g_signal_handlers_disconnect_by_data(message, this);
+        }
+        soup_server_disconnect(server_);
+        g_object_unref(server_);
+    }
+    TricklingServer(const TricklingServer&) = delete;
+    TricklingServer& operator=(const TricklingServer&) = delete;
+
+    const std::vector<std::string>& urls() const { return urls_; }
+    std::size_t requests() const { return requests_; }
+
+  private:
+    static void serve(SoupServer*, SoupServerMessage* message, const char*, GHashTable*,
+                      gpointer self) {
+        auto* server = static_cast<TricklingServer*>(self);
+        ++server->requests_;
+        soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
+        auto* headers = soup_server_message_get_response_headers(message);
+        soup_message_headers_set_content_type(headers, "image/png", nullptr);
+        soup_message_headers_set_encoding(headers, SOUP_ENCODING_CHUNKED);
+        server->sending_.insert(message);
+        for (const char* end : {"finished", "disconnected"}) {
+            g_signal_connect(message, end, G_CALLBACK(+[](SoupServerMessage* ended, gpointer self) {
+                                 static_cast<TricklingServer*>(self)->sending_.erase(ended);
+                             }),
+                             server);
+        }
+        soup_server_message_pause(message);
+    }
+    static gboolean trickle(gpointer self) {
+        for (auto* message : static_cast<TricklingServer*>(self)->sending_) {
+            soup_message_body_append(soup_server_message_get_response_body(message),
+                                     SOUP_MEMORY_STATIC, "\x89", 1);
+            soup_server_message_unpause(message);
+        }
+        return G_SOURCE_CONTINUE;
+    }
+
+    SoupServer* server_;
+    std::vector<std::string> urls_;
+    std::set<SoupServerMessage*> sending_;
+    std::size_t requests_ = 0;
+    guint timer_ = 0;
+};
+
+// The icons kept in `folder`.
+std::size_t keptIcons(const std::filesystem::path& folder) {
+    std::error_code error;
+    return static_cast<std::size_t>(std::distance(
+        std::filesystem::directory_iterator(folder, error), std::filesystem::directory_iterator()));
+}
+
+// Makes every kept icon look last shown a month ago.
+void ageKeptIcons(const std::filesystem::path& folder) {
+    const std::array<timespec, 2> monthAgo{timespec{std::time(nullptr) - (31 * 24 * 3600), 0},
+                                           timespec{0, UTIME_OMIT}};
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ASSERT_EQ(::utimensat(AT_FDCWD, entry.path().c_str(), monthAgo.data(), 0), 0);
+    }
 }
 
 template <typename T>
@@ -368,7 +456,7 @@ TEST_F(Workbench, WindowRowsFollowModeVisibilityAndClosing) {
 }
 
 TEST_F(Workbench, SiteIconsAreFetchedOnceAndKeptForTheNextStart) {
-    server_.page("/favicon.ico", pngBytes(32), "image/png");
+    server_.page("/favicon.ico", imageBytes(32, false, "ico"), "image/x-icon");
     addBookmarks({{"本地", server_.url("/")}});
     ASSERT_TRUE(runUntil([&] { return tiles()[0]->favicon().showsSiteIcon(); }));
     EXPECT_EQ(server_.requestCount("/favicon.ico"), 1U);
@@ -407,15 +495,25 @@ TEST_F(Workbench, AnythingButASmallImageLeavesTheGlobeAndIsNotAskedForAgainAtOnc
     TestWebServer errorPage;
     TestWebServer missing;
     TestWebServer huge;
+    TestWebServer vector;
     errorPage.page("/favicon.ico", "<title>出错了</title><h1>502</h1>");
     // A real image, only too large.
-    huge.page("/favicon.ico", pngBytes(400, true), "image/png");
-    ASSERT_GT(pngBytes(400, true).size(), FaviconLoader::maximumBodySize);
-    addBookmarks(
-        {{"错误页", errorPage.url("/")}, {"不存在", missing.url("/")}, {"巨大", huge.url("/")}});
+    huge.page("/favicon.ico", imageBytes(400, true), "image/png");
+    ASSERT_GT(imageBytes(400, true).size(), FaviconLoader::maximumBodySize);
+    // Small, but drawing it would take a hundred megabytes.
+    vector.page("/favicon.ico",
+                "<svg xmlns='http://www.w3.org/2000/svg' width='2000' height='2000'>"
+                "<filter id='f'><feGaussianBlur stdDeviation='50'/></filter>"
+                "<rect width='2000' height='2000' fill='#3d7be0' filter='url(#f)'/></svg>",
+                "image/svg+xml");
+    addBookmarks({{"错误页", errorPage.url("/")},
+                  {"不存在", missing.url("/")},
+                  {"巨大", huge.url("/")},
+                  {"矢量图", vector.url("/")}});
     ASSERT_TRUE(runUntil([&] {
         return favicons_.pending() == 0 && errorPage.requestCount("/favicon.ico") == 1 &&
-               missing.requestCount("/favicon.ico") == 1 && huge.requestCount("/favicon.ico") == 1;
+               missing.requestCount("/favicon.ico") == 1 &&
+               huge.requestCount("/favicon.ico") == 1 && vector.requestCount("/favicon.ico") == 1;
     }));
     for (auto* tile : tiles()) {
         EXPECT_FALSE(tile->favicon().showsSiteIcon());
@@ -426,6 +524,75 @@ TEST_F(Workbench, AnythingButASmallImageLeavesTheGlobeAndIsNotAskedForAgainAtOnc
     EXPECT_EQ(huge.requestCount("/favicon.ico"), 1U);
     EXPECT_TRUE(!std::filesystem::exists(folder_ / "favicons") ||
                 std::filesystem::is_empty(folder_ / "favicons"));
+}
+
+TEST_F(Workbench, SlowSitesNeitherHoldBackOtherIconsNorKeepTheirPlacesForEver) {
+    // More slow sites than the network library would serve at once.
+    TricklingServer slow(12);
+    server_.page("/favicon.ico", imageBytes(32), "image/png");
+    FaviconLoader loader(folder_ / "slow", FaviconLoader::iconSide,
+                         {.places = 2,
+                          .patience = std::chrono::milliseconds(200),
+                          .deadline = std::chrono::seconds(4)});
+    int slowArrived = 0;
+    for (const auto& url : slow.urls()) {
+        loader.load(url, [&](const Glib::RefPtr<Gdk::Pixbuf>&) { ++slowArrived; });
+    }
+    ASSERT_TRUE(runUntil([&] { return slow.requests() >= 2; }));
+    std::optional<std::size_t> stillLoading;
+    loader.load(server_.url("/favicon.ico"),
+                [&](const Glib::RefPtr<Gdk::Pixbuf>&) { stillLoading = loader.pending(); });
+    ASSERT_TRUE(runUntil([&] { return stillLoading.has_value(); }));
+    EXPECT_EQ(*stillLoading, slow.urls().size()) << "the icon waited until a slow one ended";
+
+    // Each slow one ends at its deadline, however the bytes trickle, and is
+    // not asked for again at once.
+    EXPECT_TRUE(runUntil([&] { return loader.pending() == 0; }));
+    EXPECT_EQ(slowArrived, 0);
+    EXPECT_EQ(slow.requests(), slow.urls().size());
+    EXPECT_FALSE(loader.load(slow.urls()[0], [](const Glib::RefPtr<Gdk::Pixbuf>&) {}));
+    EXPECT_EQ(loader.pending(), 0U);
+}
+
+TEST_F(Workbench, KeptIconsGoWithTheirBookmarksOrAfterAMonthNotShown) {
+    const auto kept = folder_ / "favicons";
+    TestWebServer other;
+    for (auto* site : {&server_, &other}) {
+        site->page("/favicon.ico", imageBytes(32), "image/png");
+    }
+    addBookmarks({{"留下", server_.url("/")}, {"删除", other.url("/")}});
+    ASSERT_TRUE(runUntil([&] {
+        return keptIcons(kept) == 2 && std::ranges::all_of(tiles(), [](SiteButton* tile) {
+                   return tile->favicon().showsSiteIcon();
+               });
+    }));
+
+    // Shown from the folder by the next start: the month starts anew.
+    ageKeptIcons(kept);
+    FaviconLoader nextRun(kept, FaviconLoader::iconSide);
+    bool shown = false;
+    nextRun.load(server_.url("/favicon.ico"),
+                 [&](const Glib::RefPtr<Gdk::Pixbuf>&) { shown = true; });
+    ASSERT_TRUE(runUntil([&] { return shown; }));
+
+    // Its bookmark removed, the other icon goes; the one shown stays.
+    for (const auto& bookmark : store_.snapshot().bookmarks) {
+        if (bookmark.title == "删除") {
+            ASSERT_TRUE(store_.removeBookmark(bookmark.id));
+        }
+    }
+    EXPECT_TRUE(runUntil([&] { return keptIcons(kept) == 1; }));
+    FaviconLoader third(kept, FaviconLoader::iconSide);
+    shown = false;
+    third.load(server_.url("/favicon.ico"),
+               [&](const Glib::RefPtr<Gdk::Pixbuf>&) { shown = true; });
+    ASSERT_TRUE(runUntil([&] { return shown; }));
+    EXPECT_EQ(server_.requestCount("/favicon.ico"), 1U);
+
+    // A month without being shown, a bookmark's icon goes as well.
+    ageKeptIcons(kept);
+    favicons_.prune({server_.url("/favicon.ico")});
+    EXPECT_TRUE(runUntil([&] { return keptIcons(kept) == 0; }));
 }
 
 TEST_F(Workbench, TheThemeButtonStoresTheOppositeOfWhatIsOnScreen) {

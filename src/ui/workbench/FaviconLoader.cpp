@@ -1,8 +1,14 @@
 #include "workbench/FaviconLoader.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <sys/stat.h>
+#include <utility>
 
 #include <glib/gstdio.h>
 
@@ -18,12 +24,36 @@ constexpr auto entryLifetime = std::chrono::hours(24 * 7);
 constexpr gsize chunkSize = gsize{64} * 1024;
 // A larger image is refused before its pixels are decoded.
 constexpr int largestSide = 2048;
-constexpr guint requestTimeoutSeconds = 20;
+
+// The image loader for a raster image, told by its first bytes; none for
+// anything else. Naming the loader keeps vector images (SVG, whose drawing
+// may take any amount of memory and time) from ever being decoded.
+const char* rasterType(std::string_view data) {
+    const std::pair<std::string_view, const char*> signatures[] = {
+        {"\x89PNG\r\n\x1a\n", "png"},
+        {std::string_view("\0\0\1\0", 4), "ico"},
+        {std::string_view("\0\0\2\0", 4), "ico"},
+        {"GIF8", "gif"},
+        {"\xff\xd8\xff", "jpeg"},
+        {"BM", "bmp"},
+    };
+    for (const auto& [signature, type] : signatures) {
+        if (data.starts_with(signature)) {
+            return type;
+        }
+    }
+    return data.starts_with("RIFF") && data.substr(8, 4) == "WEBP" ? "webp" : nullptr;
+}
 
 // Decodes `data` and scales the image to fit `pixelSize` square; null when
-// the bytes are no image the desktop can read. Runs on worker threads.
+// the bytes are no raster image the desktop can read. Runs on worker threads.
 GdkPixbuf* decodeIcon(const std::string& data, int pixelSize) {
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+    const char* type = rasterType(data);
+    GdkPixbufLoader* loader =
+        type != nullptr ? gdk_pixbuf_loader_new_with_type(type, nullptr) : nullptr;
+    if (loader == nullptr) {
+        return nullptr;
+    }
     g_signal_connect(loader, "size-prepared",
                      G_CALLBACK(+[](GdkPixbufLoader* self, int width, int height, gpointer) {
                          if (width > largestSide || height > largestSide) {
@@ -96,7 +126,12 @@ void readEntryInThread(GTask* task, gpointer, gpointer data, GCancellable*) {
                          std::chrono::system_clock::from_time_t(status.st_mtime);
         result->stale = age > entryLifetime;
     }
-    if (result->icon == nullptr) {
+    if (result->icon != nullptr) {
+        // Its last use, which pruning goes by: set here, whatever the
+        // file system's own access times do.
+        const std::array<timespec, 2> usedNow{timespec{0, UTIME_NOW}, timespec{0, UTIME_OMIT}};
+        ::utimensat(AT_FDCWD, job->path.c_str(), usedNow.data(), 0);
+    } else {
         // Whatever is there is of no use; the download writes it anew.
         g_remove(job->path.c_str());
     }
@@ -119,6 +154,32 @@ void decodeDownloadInThread(GTask* task, gpointer, gpointer data, GCancellable*)
     g_task_return_pointer(task, icon, g_object_unref);
 }
 
+struct PruneJob {
+    std::filesystem::path folder;
+    std::unordered_set<std::string> wanted;
+    // Entries written since are left alone: their bookmarks may be newer.
+    std::filesystem::file_time_type askedAt;
+};
+
+void pruneInThread(GTask*, gpointer, gpointer data, GCancellable*) {
+    const auto* job = static_cast<PruneJob*>(data);
+    const auto now = std::chrono::system_clock::now();
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(job->folder, error)) {
+        GStatBuf status{};
+        if (g_stat(entry.path().c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+            continue;
+        }
+        const bool unused = now - std::chrono::system_clock::from_time_t(status.st_atime) >
+                            FaviconLoader::unusedLifetime;
+        const bool unwanted = !job->wanted.contains(entry.path().filename().string()) &&
+                              entry.last_write_time(error) < job->askedAt;
+        if (unused || unwanted) {
+            g_remove(entry.path().c_str());
+        }
+    }
+}
+
 void runInThread(EntryJob job, GCancellable* cancellable, GAsyncReadyCallback done, gpointer data,
                  GTaskThreadFunc work) {
     GTask* task = g_task_new(nullptr, cancellable, done, data);
@@ -132,12 +193,14 @@ void runInThread(EntryJob job, GCancellable* cancellable, GAsyncReadyCallback do
 
 // One address on its way, from the kept entry through the download to the
 // decoded icon. It owns itself between the steps; each step first asks
-// whether the loader is gone (its cancellable is cancelled) before touching it.
+// whether the loader is gone before touching it. Its cancellable stops the
+// step under way when the loader goes or the deadline passes.
 struct FaviconLoader::Fetch {
     Fetch(FaviconLoader& owner, std::string address) : loader(&owner), url(std::move(address)) {}
     Fetch(const Fetch&) = delete;
     Fetch& operator=(const Fetch&) = delete;
     ~Fetch() {
+        stopTimers();
         if (stream != nullptr) {
             // Drops the connection instead of reading the rest of the body.
             if (!complete) {
@@ -154,13 +217,23 @@ struct FaviconLoader::Fetch {
     // Deletes the fetch when the loader went away meanwhile.
     static Fetch* live(gpointer data) {
         auto* fetch = static_cast<Fetch*>(data);
-        if (g_cancellable_is_cancelled(fetch->cancellable) != FALSE) {
+        if (fetch->loader == nullptr) {
             delete fetch;
             return nullptr;
         }
         return fetch;
     }
 
+    void stopTimers() {
+        for (guint* timer : {&patienceTimer, &deadlineTimer}) {
+            if (*timer != 0) {
+                g_source_remove(*timer);
+                *timer = 0;
+            }
+        }
+    }
+
+    // Null once the loader is gone.
     FaviconLoader* loader;
     std::string url;
     // The entry's icon is already shown; a failure changes nothing.
@@ -170,15 +243,45 @@ struct FaviconLoader::Fetch {
     GInputStream* stream = nullptr;
     bool complete = false;
     std::string body;
+    // Counted among the downloads that may run at once.
+    bool holdsPlace = false;
+    guint patienceTimer = 0;
+    guint deadlineTimer = 0;
 };
 
+namespace {
+
+// Enough connections that libsoup never queues a download the loader started:
+// those holding a place, and those that gave theirs up and run until their
+// deadline.
+guint connectionLimit(const FaviconLoader::Limits& limits) {
+    const auto patience = std::max<std::int64_t>(1, limits.patience.count());
+    return static_cast<guint>(limits.places *
+                              static_cast<std::size_t>(limits.deadline.count() / patience + 1));
+}
+
+}  // namespace
+
 FaviconLoader::FaviconLoader(std::filesystem::path cacheFolder, int pixelSize)
+    : FaviconLoader(std::move(cacheFolder), pixelSize, Limits{}) {}
+
+FaviconLoader::FaviconLoader(std::filesystem::path cacheFolder, int pixelSize, Limits limits)
     : folder_(std::move(cacheFolder)),
       pixelSize_(pixelSize),
-      session_(soup_session_new_with_options("timeout", requestTimeoutSeconds, nullptr)) {}
+      limits_(limits),
+      session_(soup_session_new_with_options("max-conns", connectionLimit(limits),
+                                             "max-conns-per-host", connectionLimit(limits),
+                                             nullptr)) {}
 
 FaviconLoader::~FaviconLoader() {
+    // Queued ones have no step under way that would delete them.
+    for (Fetch* fetch : queue_) {
+        fetches_.erase(fetch);
+        delete fetch;
+    }
     for (Fetch* fetch : fetches_) {
+        fetch->stopTimers();
+        fetch->loader = nullptr;
         g_cancellable_cancel(fetch->cancellable);
     }
     g_object_unref(session_);
@@ -239,18 +342,52 @@ void FaviconLoader::readEntry(const std::string& url) {
                 return;
             }
             if (entry == nullptr || entry->icon == nullptr) {
-                fetch->loader->download(fetch);
+                fetch->loader->enqueue(fetch);
                 return;
             }
             fetch->loader->deliver(fetch->url, Glib::wrap(GDK_PIXBUF(g_object_ref(entry->icon))));
             if (entry->stale) {
                 fetch->refresh = true;
-                fetch->loader->download(fetch);
+                fetch->loader->enqueue(fetch);
             } else {
                 fetch->loader->end(fetch);
             }
         },
         fetch, readEntryInThread);
+}
+
+void FaviconLoader::prune(const std::vector<std::string>& wanted) const {
+    auto* job = new PruneJob{folder_, {}, std::filesystem::file_time_type::clock::now()};
+    for (const auto& url : wanted) {
+        job->wanted.insert(entryPath(url).filename().string());
+    }
+    GTask* task = g_task_new(nullptr, nullptr, nullptr, nullptr);
+    g_task_set_task_data(task, job, [](gpointer job) { delete static_cast<PruneJob*>(job); });
+    g_task_run_in_thread(task, pruneInThread);
+    g_object_unref(task);
+}
+
+void FaviconLoader::enqueue(Fetch* fetch) {
+    queue_.push_back(fetch);
+    startQueued();
+}
+
+void FaviconLoader::startQueued() {
+    while (placesTaken_ < limits_.places && !queue_.empty()) {
+        Fetch* fetch = queue_.front();
+        queue_.pop_front();
+        ++placesTaken_;
+        fetch->holdsPlace = true;
+        download(fetch);
+    }
+}
+
+void FaviconLoader::releasePlace(Fetch* fetch) {
+    if (fetch->holdsPlace) {
+        fetch->holdsPlace = false;
+        --placesTaken_;
+        startQueued();
+    }
 }
 
 void FaviconLoader::download(Fetch* fetch) {
@@ -260,6 +397,28 @@ void FaviconLoader::download(Fetch* fetch) {
         finish(fetch, {});
         return;
     }
+    const auto milliseconds = [](std::chrono::milliseconds time) {
+        return static_cast<guint>(time.count());
+    };
+    fetch->patienceTimer = g_timeout_add(
+        milliseconds(limits_.patience),
+        [](gpointer data) {
+            auto* fetch = static_cast<Fetch*>(data);
+            fetch->patienceTimer = 0;
+            fetch->loader->releasePlace(fetch);
+            return G_SOURCE_REMOVE;
+        },
+        fetch);
+    // The step under way then fails, and the fetch with it.
+    fetch->deadlineTimer = g_timeout_add(
+        milliseconds(limits_.deadline),
+        [](gpointer data) {
+            auto* fetch = static_cast<Fetch*>(data);
+            fetch->deadlineTimer = 0;
+            g_cancellable_cancel(fetch->cancellable);
+            return G_SOURCE_REMOVE;
+        },
+        fetch);
     soup_message_headers_replace(soup_message_get_request_headers(fetch->message), "Accept",
                                  "image/*");
     soup_session_send_async(
@@ -303,7 +462,10 @@ void FaviconLoader::readNextChunk(Fetch* fetch) {
             gsize size = 0;
             const auto* bytes = static_cast<const char*>(g_bytes_get_data(chunk, &size));
             if (size == 0) {
+                // The last byte is in: decoding gives way to other downloads.
                 fetch->complete = true;
+                fetch->stopTimers();
+                fetch->loader->releasePlace(fetch);
                 fetch->loader->decodeDownload(fetch);
                 return;
             }
@@ -341,6 +503,8 @@ void FaviconLoader::finish(Fetch* fetch, const Glib::RefPtr<Gdk::Pixbuf>& icon) 
 }
 
 void FaviconLoader::end(Fetch* fetch) {
+    fetch->stopTimers();
+    releasePlace(fetch);
     fetches_.erase(fetch);
     delete fetch;
 }

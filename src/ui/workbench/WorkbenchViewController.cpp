@@ -230,6 +230,14 @@ void WorkbenchViewController::rebuildBookmarks(std::vector<Bookmark> bookmarks) 
 
 void WorkbenchViewController::buildBookmarkGrid() {
     const auto& bookmarks = gridSchedule_.build();
+    // The icons of removed bookmarks go with them.
+    std::vector<std::string> icons;
+    for (const auto& bookmark : bookmarks) {
+        if (bookmark.faviconURL) {
+            icons.push_back(*bookmark.faviconURL);
+        }
+    }
+    services_.favicons.prune(icons);
     if (bookmarks.empty()) {
         bookmarkGrid_.setPlaceholder(*nativeLabel("暂无收藏，可在悬浮窗的更多菜单中添加", 13,
                                                   Pango::WEIGHT_NORMAL, NativeTextColor::muted));
