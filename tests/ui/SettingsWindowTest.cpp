@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <X11/keysym.h>
@@ -12,9 +13,11 @@
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/scrolledwindow.h>
 
+#include "OtherXClient.h"
 #include "SettingsServices.h"
 #include "UiTestSupport.h"
 #include "WidgetQueries.h"
+#include "browser/FloatingPanel.h"
 #include "design/NativeDesignSystem.h"
 #include "design/NativeTheme.h"
 #include "shell/SettingsWindowController.h"
@@ -147,6 +150,41 @@ TEST_F(SettingsWindowTest, RefusedShortcutsPutTheStoredTextsBackAndKeepTheWindow
         EXPECT_EQ(fileContents(), before) << name;
         EXPECT_EQ(service.active(), defaultsActive) << name;
     }
+}
+
+TEST_F(SettingsWindowTest, ShowsAboveFloatingWindowsAndItsAlertBlocksNoOtherWindow) {
+    window().hide();
+    FloatingPanel floating;
+    floating.set_title("浮窗");
+    floating.setAlwaysOnTop(true);
+    floating.show();
+    OtherXClient desktop;
+    const auto topmost = [&](const std::string& title) {
+        return runUntil([&] {
+            const auto stacked = desktop.windowsOf(getpid());
+            return !stacked.empty() && stacked.back().title == title;
+        });
+    };
+    ASSERT_TRUE(topmost("浮窗"));
+    controller.show();
+    EXPECT_TRUE(topmost("设置"));
+
+    // Another window of the application, beside the settings window.
+    Gtk::Window other;
+    Gtk::Button button("另一个窗口");
+    int clicks = 0;
+    button.signal_clicked().connect([&] { ++clicks; });
+    other.add(button);
+    button.show();
+    other.set_default_size(200, 80);
+    other.move(0, 0);
+    ASSERT_TRUE(presentAndWait(other));
+    typeShortcuts({"Command+1", storedShortcuts[1], storedShortcuts[2]});
+    save();
+    ASSERT_TRUE(runUntil([&] { return alert() != nullptr && alert()->get_mapped(); }));
+    clickOn(button);
+    EXPECT_TRUE(runUntil([&] { return clicks == 1; })) << "the alert blocked another window";
+    dismissAlert();
 }
 
 TEST_F(SettingsWindowTest, AFailedStoreShowsItsTextAndRestoresTheHotKeys) {

@@ -67,7 +67,9 @@ SettingsWindowController::SettingsWindowController(AppDataStore& store,
     : store_(store),
       hotKeys_(hotKeys),
       autostart_(std::move(autostart)),
+      group_(Gtk::WindowGroup::create()),
       themeControl_({{"跟随系统", 88}, {"浅色", 70}, {"深色", 70}}, 30, "主题") {
+    group_->add_window(window_);
     window_.set_title("设置");
     window_.set_default_size(windowWidth, windowHeight);
     window_.set_size_request(minimumWidth, minimumHeight);
@@ -221,6 +223,9 @@ void SettingsWindowController::show() {
             layout.screens.at(*layout.primary).workArea);
         window_.move(static_cast<int>(frame.x), static_cast<int>(frame.y));
     }
+    // Floating windows stay above all others; opened from the status menu
+    // or the workbench, this window would show beneath them.
+    window_.set_keep_above(true);
     window_.present();
 }
 
@@ -297,10 +302,11 @@ bool SettingsWindowController::keyPressed(const GdkEventKey* event) {
 }
 
 void SettingsWindowController::showAlert(const std::string& text) {
+    // Transient for the window, it joins the window's group: modal on the
+    // settings window only, the rest of the application stays usable.
     alert_ = std::make_unique<Gtk::MessageDialog>(window_, text, false, Gtk::MESSAGE_WARNING,
                                                   Gtk::BUTTONS_NONE, true);
     alert_->add_button("好", Gtk::RESPONSE_OK);
-    // Modal on the settings window only; the rest of the application stays usable.
     alert_->set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
     alert_->signal_response().connect([dialog = alert_.get()](int) { dialog->hide(); });
     alert_->show();

@@ -10,6 +10,7 @@
 #include <gtkmm/scale.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/window.h>
+#include <gtkmm/windowgroup.h>
 
 #include "app/AutostartEntry.h"
 #include "data/AppDataStore.h"
@@ -39,7 +40,7 @@ class SettingsWindowController {
     SettingsWindowController& operator=(const SettingsWindowController&) = delete;
 
     // Reloads the controls, centres the window on the primary monitor and
-    // brings it to the front.
+    // brings it to the front, above the floating windows.
     void show();
     void loadSettings();
     // The save button and Return: changed shortcuts first, then the store;
@@ -65,6 +66,8 @@ class SettingsWindowController {
     AppDataStore& store_;
     GlobalHotKeyManager& hotKeys_;
     AutostartEntry autostart_;
+    // The window's own, so its alert blocks only this window.
+    Glib::RefPtr<Gtk::WindowGroup> group_;
     Gtk::Window window_;
     NativeCanvasView canvas_;
     Gtk::ScrolledWindow scroller_;
