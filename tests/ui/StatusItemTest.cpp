@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include <X11/keysym.h>
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/icontheme.h>
 
@@ -295,6 +296,95 @@ TEST_F(StatusItemRegistration, AnItemThePanelDidNotTakeIsMadeAgain) {
     ASSERT_TRUE(panel.waitForItem());
     EXPECT_EQ(panel.itemProperty("Status"), "Active");
     EXPECT_EQ(labels(panel.menu()).back(), "退出Velumo");
+}
+
+// Where no panel hosts items, the library shows an icon in the desktop's
+// system tray: a real one here (trayer, at the top right of the screen).
+class StatusItemInATray : public StatusItemRegistration {
+  protected:
+    StatusItemInATray() {
+        manager_.setWindowFactory(
+            [this](BrowserWindowManager& manager, const std::string& title, BrowserWindowMode) {
+                return std::make_shared<FakeWindow>(title, "https://example.com/", log_, manager);
+            });
+    }
+    ~StatusItemInATray() override {
+        if (tray_ != nullptr) {
+            g_subprocess_force_exit(tray_);
+            g_subprocess_wait(tray_, nullptr, nullptr);
+            g_object_unref(tray_);
+        }
+    }
+
+    bool startTray() {
+        tray_ = g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_SILENCE, nullptr, "trayer", "--edge",
+                                 "top", "--align", "right", "--widthtype", "request", "--height",
+                                 "24", "--SetDockType", "true", nullptr);
+        return tray_ != nullptr;
+    }
+
+    // The icon's own window, once the tray took it in.
+    Gtk::Window* trayIcon() {
+        for (auto* window : Gtk::Window::list_toplevels()) {
+            // A GtkPlug, whose "embedded" property says it is in the tray.
+            gboolean embedded = FALSE;
+            if (g_object_class_find_property(G_OBJECT_GET_CLASS(window->gobj()), "embedded")) {
+                g_object_get(window->gobj(), "embedded", &embedded, nullptr);
+            }
+            if (window->get_title().raw().starts_with("Velumo · ") && window->get_mapped() &&
+                embedded != FALSE) {
+                return window;
+            }
+        }
+        return nullptr;
+    }
+    // Clicks the icon; the menu's frame on the screen once it shows. A click
+    // while the tray still places the icon is lost, so it clicks again.
+    std::optional<Rect> popUp(Gtk::Menu& menu) {
+        Gtk::Widget& shown = *menu.get_toplevel();
+        auto clickedAt = std::chrono::steady_clock::time_point();
+        if (!runUntil([&] {
+                Gtk::Window* icon = trayIcon();
+                if (icon != nullptr && !shown.get_mapped() &&
+                    std::chrono::steady_clock::now() - clickedAt > std::chrono::seconds(2)) {
+                    clickOn(*icon);
+                    clickedAt = std::chrono::steady_clock::now();
+                }
+                return shown.get_mapped();
+            })) {
+            return std::nullopt;
+        }
+        drainMainLoop();
+        const Rect frame = rootFrame(menu);
+        tapKey(XK_Escape);
+        runUntil([&] { return !shown.get_mapped(); });
+        return frame;
+    }
+
+    FakeWindow::Log log_;
+    GSubprocess* tray_ = nullptr;
+};
+
+TEST_F(StatusItemInATray, AMenuThatGrewSinceItLastShowedOpensWithinTheScreen) {
+    // While the tray takes in the icon's window, which GTK first maps as a
+    // window of its own, GTK may thaw that window's updates once more than
+    // it froze them, depending on how the window manager and the tray pass
+    // the window between them. Nothing of it shows.
+    const ToleratedComplaint doubleMap(
+        "gdk_window_thaw_toplevel_updates: assertion "
+        "'window->update_and_descendants_freeze_count > 0' failed");
+    MenuBarController controller{manager_, store_, {}};
+    ASSERT_TRUE(startTray()) << "trayer is installed by scripts/install-deps";
+    ASSERT_TRUE(runUntil([&] { return trayIcon() != nullptr; }));
+    const double screenWidth = Gdk::Screen::get_default()->get_width();
+    ASSERT_TRUE(popUp(controller.menu()));
+
+    // A window whose entry is far wider than the menu was.
+    manager_.createWindow("一个标题很长很长很长很长很长很长的网页", BrowserWindowMode::window);
+    const auto frame = popUp(controller.menu());
+    ASSERT_TRUE(frame);
+    EXPECT_GE(frame->x, 0);
+    EXPECT_LE(frame->x + frame->width, screenWidth);
 }
 
 class StatusItemWithPages : public FloatingWindowTest {

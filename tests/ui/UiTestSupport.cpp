@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -161,6 +162,28 @@ std::optional<std::string> evaluateScript(WebKitWebView* view, const std::string
         g_main_context_iteration(nullptr, TRUE);
     }
     return outcome.text;
+}
+
+namespace {
+
+std::vector<std::string>& toleratedComplaints() {
+    static std::vector<std::string> messages;
+    return messages;
+}
+
+}  // namespace
+
+ToleratedComplaint::ToleratedComplaint(std::string message) : message_(std::move(message)) {
+    toleratedComplaints().push_back(message_);
+}
+
+ToleratedComplaint::~ToleratedComplaint() {
+    auto& messages = toleratedComplaints();
+    messages.erase(std::ranges::find(messages, message_));
+}
+
+bool ToleratedComplaint::tolerates(const std::string& message) {
+    return std::ranges::find(toleratedComplaints(), message) != toleratedComplaints().end();
 }
 
 void UiTest::TearDown() {

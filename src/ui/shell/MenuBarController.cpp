@@ -53,6 +53,10 @@ MenuBarController::MenuBarController(BrowserWindowManager& manager, AppDataStore
       keyHints_(Gtk::AccelGroup::create()),
       lifetime_(std::make_shared<MenuBarController*>(this)) {
     menu_.set_accel_group(keyHints_);
+    // The tray fallback places its menu before the menu's window has taken
+    // the size of entries changed since it last showed: placed again once
+    // shown, a menu that grew stays on the screen.
+    menu_.signal_map().connect([this] { menu_.reposition(); }, true);
     // The library exports the item only once it has a menu and an icon.
     rebuildMenu();
     // Where no panel hosts items, the library's tray fallback looks for the
