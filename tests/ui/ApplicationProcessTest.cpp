@@ -1,6 +1,7 @@
 // The application as a person uses it: its real binary started on the test's
 // display and session bus, seen from outside through the window manager's
 // lists, driven by XTest keys, the session bus and signals.
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <gio/gio.h>
 #include <gmock/gmock.h>
 
+#include "AccessibilityBus.h"
 #include "OtherXClient.h"
 #include "TestShortcutsPortal.h"
 #include "TestWebServer.h"
@@ -360,6 +362,36 @@ TEST_F(RunningApplication, EveryStatusMenuCommandIsAnActionOnTheSessionBus) {
         EXPECT_TRUE(runUntil(done)) << action;
     }
     gapplication({"action", "com.orvantis.velumo", "quit"});
+    expectCleanExit();
+}
+
+TEST_F(RunningApplication, AScreenReaderFindsANameForEveryControlOnScreen) {
+    AccessibilityBus accessibility;
+    ASSERT_FALSE(accessibility.address().empty()) << "at-spi2-core is installed by install-deps";
+    start({server_.url("/one")},
+          {{"NO_AT_BRIDGE", std::nullopt}, {"AT_SPI_BUS_ADDRESS", accessibility.address()}});
+    ASSERT_TRUE(waitForFloatingWindows({"Page one"}));
+    activateAction("settings");
+    ASSERT_TRUE(runUntil([&] { return find("设置") != 0; }));
+
+    // The workbench's, the floating window's and the settings window's controls.
+    std::vector<AccessibleControl> controls;
+    const auto named = [&](const std::string& name) {
+        return std::ranges::any_of(controls, [&](const auto& c) { return c.name == name; });
+    };
+    EXPECT_TRUE(runUntil([&] {
+        controls = accessibility.controlsOnScreen(app_->pid());
+        return named("打开") && named("更多") && named("跟随系统");
+    })) << controls.size()
+        << " controls";
+    std::vector<std::string> unnamed;
+    for (const auto& [role, name] : controls) {
+        if (name.empty()) {
+            unnamed.push_back(role);
+        }
+    }
+    EXPECT_EQ(unnamed, std::vector<std::string>{}) << "of " << controls.size() << " controls";
+    activateAction("quit");
     expectCleanExit();
 }
 

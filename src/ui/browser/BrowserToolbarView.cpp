@@ -97,6 +97,7 @@ void BrowserToolbarView::buildNormalControls() {
     normalControls_.pack_start(normalSpacer_, Gtk::PACK_EXPAND_WIDGET);
 
     opacity_.slider().set_tooltip_text("透明度");
+    opacity_.slider().get_accessible()->set_name("透明度");
     opacity_.slider().set_focus_on_click(false);
     opacity_.onChange([this](double value) {
         if (delegate_ != nullptr) {

@@ -1,5 +1,6 @@
 #include "shell/SettingsWindowController.h"
 
+#include <atkmm/object.h>
 #include <filesystem>
 #include <system_error>
 
@@ -126,6 +127,7 @@ Gtk::Widget* SettingsWindowController::appearanceCard() {
         opacitySlider_.add_mark(0.1 + (tick * opacityStep), Gtk::POS_BOTTOM, "");
     }
     opacitySlider_.set_draw_value(false);
+    opacitySlider_.get_accessible()->set_name("默认透明度");
     opacitySlider_.set_size_request(205, -1);
     opacitySlider_.signal_change_value().connect(
         [this](Gtk::ScrollType, double value) { return opacityChanged(value); });
@@ -205,6 +207,8 @@ Gtk::Box* SettingsWindowController::settingRow(const std::string& title, Gtk::Wi
     auto* label = nativeLabel(title, 13, Pango::WEIGHT_MEDIUM, NativeTextColor::label);
     label->set_size_request(rowTitleWidth, -1);
     control.set_valign(Gtk::ALIGN_CENTER);
+    // A screen reader names the control by its row, as a person reads it.
+    control.get_accessible()->set_name(title);
     row->pack_start(*label, Gtk::PACK_SHRINK);
     row->pack_start(*spacer(), Gtk::PACK_EXPAND_WIDGET);
     row->pack_start(control, Gtk::PACK_SHRINK);

@@ -122,6 +122,8 @@ Gtk::Widget* WorkbenchViewController::makeHero() {
     headline->set_ellipsize(Pango::ELLIPSIZE_END);
 
     addressField_.set_placeholder_text("输入网址或搜索内容");
+    // What a screen reader announces; the placeholder is no name.
+    addressField_.get_accessible()->set_name("网址或搜索内容");
     addressField_.get_style_context()->add_class("velumo-address-field");
     addressField_.set_size_request(-1, 42);
     addressField_.signal_activate().connect([this] { createFromAddress(); });

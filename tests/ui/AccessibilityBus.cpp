@@ -1,0 +1,154 @@
+#include "AccessibilityBus.h"
+
+#include <atspi/atspi.h>
+#include <csignal>
+#include <set>
+
+#include "UiTestSupport.h"
+
+namespace velumo::uitest {
+namespace {
+
+// What a person operates, as opposed to what only shows or holds others; a
+// text counts where it can be edited.
+bool isControl(AtspiRole role, bool editable) {
+    static const std::set<AtspiRole> controls{
+        ATSPI_ROLE_PUSH_BUTTON,     ATSPI_ROLE_TOGGLE_BUTTON,
+        ATSPI_ROLE_CHECK_BOX,       ATSPI_ROLE_RADIO_BUTTON,
+        ATSPI_ROLE_COMBO_BOX,       ATSPI_ROLE_ENTRY,
+        ATSPI_ROLE_PASSWORD_TEXT,   ATSPI_ROLE_SLIDER,
+        ATSPI_ROLE_SPIN_BUTTON,     ATSPI_ROLE_LINK,
+        ATSPI_ROLE_PAGE_TAB,        ATSPI_ROLE_MENU_ITEM,
+        ATSPI_ROLE_CHECK_MENU_ITEM, ATSPI_ROLE_RADIO_MENU_ITEM};
+    return controls.contains(role) || (role == ATSPI_ROLE_TEXT && editable);
+}
+
+std::string taken(gchar* text) {
+    std::string copy = text != nullptr ? text : "";
+    g_free(text);
+    return copy;
+}
+
+void collectShowing(AtspiAccessible* node, std::vector<AccessibleControl>& found) {
+    AtspiStateSet* states = atspi_accessible_get_state_set(node);
+    const bool showing = atspi_state_set_contains(states, ATSPI_STATE_SHOWING) != FALSE;
+    const bool editable = atspi_state_set_contains(states, ATSPI_STATE_EDITABLE) != FALSE;
+    g_object_unref(states);
+    const AtspiRole role = atspi_accessible_get_role(node, nullptr);
+    // A page's own content is the site's, not the application's.
+    if (!showing || role == ATSPI_ROLE_DOCUMENT_WEB || role == ATSPI_ROLE_DOCUMENT_FRAME) {
+        return;
+    }
+    if (isControl(role, editable)) {
+        found.push_back({taken(atspi_accessible_get_role_name(node, nullptr)),
+                         taken(atspi_accessible_get_name(node, nullptr))});
+    }
+    const int count = atspi_accessible_get_child_count(node, nullptr);
+    for (int i = 0; i < count; ++i) {
+        if (AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr)) {
+            collectShowing(child, found);
+            g_object_unref(child);
+        }
+    }
+}
+
+}  // namespace
+
+AccessibilityBus::AccessibilityBus() {
+    // Neither holds the test's output open, should it outlive the test.
+    GSubprocessLauncher* spawner = g_subprocess_launcher_new(static_cast<GSubprocessFlags>(
+        G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_SILENCE));
+    launcher_ = g_subprocess_launcher_spawn(spawner, nullptr, "/usr/libexec/at-spi-bus-launcher",
+                                            "--launch-immediately", nullptr);
+    GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    runUntil([&] {
+        GVariant* reply = g_dbus_connection_call_sync(
+            session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", nullptr,
+            G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NO_AUTO_START, 1000, nullptr, nullptr);
+        if (reply != nullptr) {
+            const char* address = nullptr;
+            g_variant_get(reply, "(&s)", &address);
+            address_ = address;
+            g_variant_unref(reply);
+        }
+        return launcher_ == nullptr || !address_.empty();
+    });
+    g_object_unref(session);
+    if (!address_.empty()) {
+        g_subprocess_launcher_setenv(spawner, "AT_SPI_BUS_ADDRESS", address_.c_str(), TRUE);
+        registry_ = g_subprocess_launcher_spawn(spawner, nullptr, "/usr/libexec/at-spi2-registryd",
+                                                nullptr);
+        GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
+            address_.c_str(),
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr);
+        const bool registered =
+            bus != nullptr && runUntil([&] {
+                GVariant* reply = g_dbus_connection_call_sync(
+                    bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                    "NameHasOwner", g_variant_new("(s)", "org.a11y.atspi.Registry"),
+                    G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr);
+                gboolean owned = FALSE;
+                if (reply != nullptr) {
+                    g_variant_get(reply, "(b)", &owned);
+                    g_variant_unref(reply);
+                }
+                return owned != FALSE;
+            });
+        if (bus != nullptr) {
+            g_object_unref(bus);
+        }
+        if (registered) {
+            g_setenv("AT_SPI_BUS_ADDRESS", address_.c_str(), TRUE);
+            atspi_init();
+        } else {
+            address_.clear();
+        }
+    }
+    g_object_unref(spawner);
+}
+
+AccessibilityBus::~AccessibilityBus() {
+    if (!address_.empty()) {
+        atspi_exit();
+        g_unsetenv("AT_SPI_BUS_ADDRESS");
+    }
+    // The registry first, while its bus is still there.
+    for (GSubprocess* process : {registry_, launcher_}) {
+        if (process != nullptr) {
+            g_subprocess_send_signal(process, SIGTERM);
+            g_subprocess_wait(process, nullptr, nullptr);
+            g_object_unref(process);
+        }
+    }
+}
+
+std::vector<AccessibleControl> AccessibilityBus::controlsOnScreen(int pid) const {
+    std::vector<AccessibleControl> found;
+    AtspiAccessible* desktop = atspi_get_desktop(0);
+    const int applications = atspi_accessible_get_child_count(desktop, nullptr);
+    for (int i = 0; i < applications; ++i) {
+        AtspiAccessible* application = atspi_accessible_get_child_at_index(desktop, i, nullptr);
+        if (application == nullptr) {
+            continue;
+        }
+        if (static_cast<int>(atspi_accessible_get_process_id(application, nullptr)) == pid) {
+            // Read anew: windows come and go between two looks.
+            atspi_accessible_clear_cache(application);
+            const int windows = atspi_accessible_get_child_count(application, nullptr);
+            for (int w = 0; w < windows; ++w) {
+                if (AtspiAccessible* window =
+                        atspi_accessible_get_child_at_index(application, w, nullptr)) {
+                    collectShowing(window, found);
+                    g_object_unref(window);
+                }
+            }
+        }
+        g_object_unref(application);
+    }
+    g_object_unref(desktop);
+    return found;
+}
+
+}  // namespace velumo::uitest
