@@ -5,6 +5,7 @@
 #include <gtkmm/stylecontext.h>
 
 #include "design/DesignResources.h"
+#include "design/InterfaceLanguage.h"
 
 namespace velumo {
 namespace {
@@ -33,6 +34,7 @@ NativeTheme& NativeTheme::shared() {
 }
 
 NativeTheme::NativeTheme() : palette_(Gtk::CssProvider::create()) {
+    InterfaceLanguage::install();
     auto settings = Gtk::Settings::get_default();
     desktop_.themeName = settings->property_gtk_theme_name().get_value();
     desktop_.preferDark = settings->property_gtk_application_prefer_dark_theme().get_value();
