@@ -36,6 +36,7 @@ TEST(NativePalette, LightAndDarkValues) {
          {0.095, 0.135, 0.115, 1}},
         {"stroke", NativePalette::stroke, {0.81, 0.86, 0.83, 1}, {0.22, 0.3, 0.26, 1}},
         {"muted", NativePalette::muted, {0.39, 0.39, 0.39, 1}, {0.64, 0.64, 0.64, 1}},
+        {"label", NativePalette::label, {0, 0, 0, 0.85}, {1, 1, 1, 0.85}},
     };
     for (const auto& [name, color, light, dark] : cases) {
         EXPECT_EQ(color(Appearance::light), light) << name;
@@ -88,6 +89,7 @@ TEST(NativePalette, CssDefinesEveryColourByNameWithADecimalPointInAnyLocale) {
             {"surface_raised", NativePalette::surfaceRaised(appearance)},
             {"stroke", NativePalette::stroke(appearance)},
             {"muted", NativePalette::muted(appearance)},
+            {"label", NativePalette::label(appearance)},
         };
         for (const auto& [name, color] : expected) {
             ASSERT_TRUE(defined.contains(name)) << name;
@@ -108,8 +110,12 @@ TEST(ThemeResolution, ExactPreferencesForceTheAppearanceOthersFollowTheDesktop) 
         DesktopAppearance desktop;
         ResolvedTheme expected;
     };
-    const DesktopAppearance portalDark{1, "Adwaita", false};
-    const DesktopAppearance portalLight{2, "Adwaita", true};
+    // Window backgrounds of Adwaita, its dark face and HighContrastInverse.
+    const PaletteColor lightFace{0.965, 0.961, 0.957, 1};
+    const PaletteColor darkFace{0.208, 0.208, 0.208, 1};
+    const PaletteColor inverseFace{0.188, 0.188, 0.188, 1};
+    const DesktopAppearance portalDark{1, "Adwaita", false, lightFace};
+    const DesktopAppearance portalLight{2, "Adwaita", true, darkFace};
     const std::vector<Case> cases = {
         {"light", portalDark, {light, "Adwaita"}},
         {"dark", portalLight, {dark, "Adwaita"}},
@@ -117,22 +123,39 @@ TEST(ThemeResolution, ExactPreferencesForceTheAppearanceOthersFollowTheDesktop) 
         {"Dark", portalLight, {light, "Adwaita"}},
         {"Dark", portalDark, {dark, "Adwaita"}},
         {"", portalDark, {dark, "Adwaita"}},
-        // The portal's word wins over GTK's setting; "no preference" or an
-        // unknown value, or no portal, leaves it to GTK's setting.
-        {"system", {2, "Adwaita-dark", true}, {light, "Adwaita"}},
-        {"system", {0, "Adwaita", true}, {dark, "Adwaita"}},
-        {"system", {7, "Adwaita", false}, {light, "Adwaita"}},
-        {"system", {std::nullopt, "Adwaita-dark", false}, {dark, "Adwaita"}},
-        {"system", {std::nullopt, "Yaru", false}, {light, "Yaru"}},
-        // A forced light look must leave a dark-only theme name behind.
-        {"light", {std::nullopt, "Arc-dark", false}, {light, "Arc"}},
-        {"system", {std::nullopt, "-dark", false}, {light, "-dark"}},
-        {"system", {std::nullopt, "Adwaita-Dark", false}, {light, "Adwaita-Dark"}},
+        // The portal's word wins; "no preference", an unknown value or no
+        // portal leaves it to the background the desktop's theme shows, whatever
+        // the theme is called or prefer-dark says.
+        {"system", {2, "Adwaita-dark", true, darkFace}, {light, "Adwaita"}},
+        {"system", {0, "Adwaita", true, darkFace}, {dark, "Adwaita"}},
+        {"system", {7, "Adwaita", false, lightFace}, {light, "Adwaita"}},
+        {"system",
+         {std::nullopt, "HighContrastInverse", false, inverseFace},
+         {dark, "HighContrastInverse"}},
+        {"system", {std::nullopt, "Arc-Dark", false, inverseFace}, {dark, "Arc-Dark"}},
+        {"system", {std::nullopt, "Adwaita", true, lightFace}, {light, "Adwaita"}},
+        {"system", {std::nullopt, "Adwaita-dark", false, lightFace}, {light, "Adwaita"}},
+        // A theme without a background colour: its name and prefer-dark.
+        {"system", {std::nullopt, "Adwaita-dark", false, {}}, {dark, "Adwaita-dark"}},
+        {"system", {std::nullopt, "Adwaita", true, {}}, {dark, "Adwaita"}},
+        {"system", {std::nullopt, "Yaru", false, {}}, {light, "Yaru"}},
+        {"system", {std::nullopt, "-dark", false, {}}, {light, "-dark"}},
+        {"system", {std::nullopt, "Adwaita-Dark", false, {}}, {light, "Adwaita-Dark"}},
+        // Only a light look leaves a dark-only theme name behind.
+        {"light", {std::nullopt, "Arc-dark", false, darkFace}, {light, "Arc"}},
+        {"dark", {std::nullopt, "Arc-dark", false, darkFace}, {dark, "Arc-dark"}},
     };
     for (const auto& [preference, desktop, expected] : cases) {
         EXPECT_EQ(ThemeResolution::resolve(preference, desktop), expected)
             << preference << " " << desktop.themeName;
     }
+}
+
+TEST(ThemeResolution, BackgroundsDarkerThanAMidGreyAreDark) {
+    // In sRGB, not linear light: #737373 is dark, #808080 is not.
+    const double threshold = ThemeResolution::darkBackgroundLuminance;
+    EXPECT_LT(ThemeResolution::relativeLuminance({0.45, 0.45, 0.45, 1}), threshold);
+    EXPECT_GT(ThemeResolution::relativeLuminance({0.5, 0.5, 0.5, 1}), threshold);
 }
 
 }  // namespace

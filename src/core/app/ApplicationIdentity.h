@@ -8,5 +8,8 @@ namespace velumo::ApplicationIdentity {
 // icon.
 inline constexpr std::string_view id = "com.orvantis.velumo";
 inline constexpr std::string_view version = VELUMO_VERSION;
+// The language of every text the interface shows, whatever the locale:
+// Simplified Chinese, as a language tag.
+inline constexpr std::string_view language = "zh-cn";
 
 }  // namespace velumo::ApplicationIdentity

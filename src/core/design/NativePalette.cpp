@@ -42,6 +42,10 @@ PaletteColor muted(Appearance appearance) {
     return pick(appearance, grey(0.39), grey(0.64));
 }
 
+PaletteColor label(Appearance appearance) {
+    return pick(appearance, {0, 0, 0, 0.85}, {1, 1, 1, 0.85});
+}
+
 PaletteColor accentTitle() {
     return {0.02, 0.16, 0.1, 1};
 }
@@ -59,6 +63,7 @@ std::string cssDefinitions(Appearance appearance) {
         Named{"surface_raised", surfaceRaised(appearance)},
         Named{"stroke", stroke(appearance)},
         Named{"muted", muted(appearance)},
+        Named{"label", label(appearance)},
     };
     // CSS numbers have a decimal point whatever the user's locale writes.
     const auto number = [](double value) {

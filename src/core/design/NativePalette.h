@@ -15,8 +15,8 @@ struct PaletteColor {
     bool operator==(const PaletteColor&) const = default;
 };
 
-// The six colours of the system's own windows (workbench, settings), each
-// with its light and dark value; only the accent is the same in both.
+// The colours of the system's own windows (workbench, settings), each with
+// its light and dark value; only the accent is the same in both.
 namespace NativePalette {
 
 PaletteColor accent(Appearance appearance);
@@ -25,6 +25,9 @@ PaletteColor surface(Appearance appearance);
 PaletteColor surfaceRaised(Appearance appearance);
 PaletteColor stroke(Appearance appearance);
 PaletteColor muted(Appearance appearance);
+// Ordinary text on the surfaces above: the platform's label colour for the
+// same appearance, so it never follows a theme whose face is the other one.
+PaletteColor label(Appearance appearance);
 
 // The accent button's title colour, a dark green in both appearances.
 PaletteColor accentTitle();

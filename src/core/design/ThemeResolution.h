@@ -17,6 +17,9 @@ struct DesktopAppearance {
     // GTK's own settings as the desktop set them, the fallback.
     std::string themeName;
     bool preferDark = false;
+    // The window background of that theme as the desktop shows it (its dark
+    // face where preferDark asks for it); absent when the theme names none.
+    std::optional<PaletteColor> themeBackground;
 };
 
 // The appearance to show and the GTK theme to show it with: the theme's
@@ -29,9 +32,18 @@ struct ResolvedTheme {
 
 namespace ThemeResolution {
 
+// Below this relative luminance a background is dark: white text contrasts
+// with it more than black text does, (L + 0.05)^2 < 1.05 * 0.05.
+inline constexpr double darkBackgroundLuminance = 0.179;
+
+// The relative luminance of an opaque sRGB colour, 0 for black, 1 for white.
+double relativeLuminance(const PaletteColor& color);
+
 // "light" and "dark" (exact, case-sensitive) force the appearance; anything
-// else follows the desktop: the portal's scheme when it states one, else
-// GTK's prefer-dark setting or a theme named "...-dark".
+// else follows the desktop: the portal's scheme when it states one, else the
+// brightness of the theme's background, else GTK's prefer-dark setting or a
+// theme named "...-dark". Only a light appearance leaves a "...-dark" theme
+// for its base theme, which has a light face.
 ResolvedTheme resolve(std::string_view preference, const DesktopAppearance& desktop);
 
 }  // namespace ThemeResolution

@@ -5,12 +5,14 @@
 #include <gtkmm/stylecontext.h>
 
 #include "design/DesignResources.h"
+#include "design/InterfaceLanguage.h"
 
 namespace velumo {
 
 void ChromeStyle::install() {
     static const bool installed = [] {
         DesignResources::registerOnce();
+        InterfaceLanguage::install();
         auto provider = Gtk::CssProvider::create();
         provider->load_from_resource("/com/orvantis/velumo/design/chrome.css");
         Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), provider,

@@ -6,8 +6,9 @@ namespace velumo {
 // display controls): a style sheet over the Adwaita theme, light or dark.
 class ChromeStyle {
   public:
-    // Adds the style sheet to the default screen the first time it is called;
-    // the chrome's widgets call it as they are built.
+    // Adds the style sheet to the default screen, and the interface's
+    // language to text, the first time it is called; the chrome's widgets
+    // call it as they are built.
     static void install();
 };
 
