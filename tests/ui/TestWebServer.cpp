@@ -20,6 +20,12 @@ TestWebServer::TestWebServer(unsigned port) : server_(soup_server_new(nullptr, n
 }
 
 TestWebServer::~TestWebServer() {
+    if (trickleTimer_ != 0) {
+        g_source_remove(trickleTimer_);
+    }
+    for (auto* message : sending_) {
+        g_signal_handlers_disconnect_by_data(message, this);
+    }
     soup_server_disconnect(server_);
     g_object_unref(server_);
 }
@@ -58,6 +64,33 @@ void TestWebServer::serve(SoupServer*, SoupServerMessage* message, const char* p
         },
         &headers);
 
+    if (server->trickled_.contains(path)) {
+        soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
+        soup_message_headers_set_encoding(soup_server_message_get_response_headers(message),
+                                          SOUP_ENCODING_CHUNKED);
+        server->sending_.insert(message);
+        for (const char* end : {"finished", "disconnected"}) {
+            g_signal_connect(message, end, G_CALLBACK(+[](SoupServerMessage* ended, gpointer self) {
+                                 static_cast<TestWebServer*>(self)->sending_.erase(ended);
+                             }),
+                             server);
+        }
+        soup_server_message_pause(message);
+        if (server->trickleTimer_ == 0) {
+            server->trickleTimer_ = g_timeout_add(
+                100,
+                [](gpointer self) -> gboolean {
+                    for (auto* sending : static_cast<TestWebServer*>(self)->sending_) {
+                        soup_message_body_append(soup_server_message_get_response_body(sending),
+                                                 SOUP_MEMORY_STATIC, "x", 1);
+                        soup_server_message_unpause(sending);
+                    }
+                    return G_SOURCE_CONTINUE;
+                },
+                server);
+        }
+        return;
+    }
     auto page = server->pages_.find(path);
     if (page == server->pages_.end()) {
         soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,10 @@ class TestWebServer {
     void page(const std::string& path, std::string body,
               std::string contentType = "text/html; charset=utf-8", Headers headers = {});
 
+    // Answers `path` at once and then sends one byte of its body every
+    // 100 ms, for ever: every read is quick, the download never ends.
+    void trickle(const std::string& path) { trickled_.insert(path); }
+
     // "http://127.0.0.1:PORT" followed by `path`.
     std::string url(const std::string& path) const;
     unsigned port() const { return port_; }
@@ -48,6 +53,10 @@ class TestWebServer {
         Headers headers;
     };
     std::map<std::string, Page> pages_;
+    std::set<std::string> trickled_;
+    // Trickled answers still being sent.
+    std::set<SoupServerMessage*> sending_;
+    guint trickleTimer_ = 0;
     // Paths and headers of the requests, in order.
     std::vector<std::pair<std::string, Headers>> requests_;
 };

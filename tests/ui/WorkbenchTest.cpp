@@ -5,7 +5,6 @@
 #include <atkmm/object.h>
 #include <ctime>
 #include <fcntl.h>
-#include <set>
 #include <sys/stat.h>
 
 #include <gdk/gdkkeysyms.h>
@@ -58,74 +57,6 @@ std::string imageBytes(int side, bool noise = false, const char* type = "png") {
     g_object_unref(pixbuf);
     return bytes;
 }
-
-// Sites that answer an icon's request at once and then send one byte every
-// 100 ms, for ever: each read is quick, the download never ends. Each of its
-// ports is a site of its own.
-class TricklingServer {
-  public:
-    explicit TricklingServer(std::size_t ports) : server_(soup_server_new(nullptr, nullptr)) {
-        for (std::size_t i = 0; i < ports; ++i) {
-            EXPECT_TRUE(
-                soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr));
-        }
-        GSList* uris = soup_server_get_uris(server_);
-        for (GSList* uri = uris; uri != nullptr; uri = uri->next) {
-            urls_.push_back("http://127.0.0.1:" +
-                            std::to_string(g_uri_get_port(static_cast<GUri*>(uri->data))) +
-                            "/favicon.ico");
-        }
-        g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-        soup_server_add_handler(server_, nullptr, &TricklingServer::serve, this, nullptr);
-        timer_ = g_timeout_add(100, &TricklingServer::trickle, this);
-    }
-    ~TricklingServer() {
-        g_source_remove(timer_);
-        for (auto* message : sending_) {
-            g_signal_handlers_disconnect_by_data(message, this);
-        }
-        soup_server_disconnect(server_);
-        g_object_unref(server_);
-    }
-    TricklingServer(const TricklingServer&) = delete;
-    TricklingServer& operator=(const TricklingServer&) = delete;
-
-    const std::vector<std::string>& urls() const { return urls_; }
-    std::size_t requests() const { return requests_; }
-
-  private:
-    static void serve(SoupServer*, SoupServerMessage* message, const char*, GHashTable*,
-                      gpointer self) {
-        auto* server = static_cast<TricklingServer*>(self);
-        ++server->requests_;
-        soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
-        auto* headers = soup_server_message_get_response_headers(message);
-        soup_message_headers_set_content_type(headers, "image/png", nullptr);
-        soup_message_headers_set_encoding(headers, SOUP_ENCODING_CHUNKED);
-        server->sending_.insert(message);
-        for (const char* end : {"finished", "disconnected"}) {
-            g_signal_connect(message, end, G_CALLBACK(+[](SoupServerMessage* ended, gpointer self) {
-                                 static_cast<TricklingServer*>(self)->sending_.erase(ended);
-                             }),
-                             server);
-        }
-        soup_server_message_pause(message);
-    }
-    static gboolean trickle(gpointer self) {
-        for (auto* message : static_cast<TricklingServer*>(self)->sending_) {
-            soup_message_body_append(soup_server_message_get_response_body(message),
-                                     SOUP_MEMORY_STATIC, "\x89", 1);
-            soup_server_message_unpause(message);
-        }
-        return G_SOURCE_CONTINUE;
-    }
-
-    SoupServer* server_;
-    std::vector<std::string> urls_;
-    std::set<SoupServerMessage*> sending_;
-    std::size_t requests_ = 0;
-    guint timer_ = 0;
-};
 
 // The icons kept in `folder`.
 std::size_t keptIcons(const std::filesystem::path& folder) {
@@ -528,29 +459,42 @@ TEST_F(Workbench, AnythingButASmallImageLeavesTheGlobeAndIsNotAskedForAgainAtOnc
 
 TEST_F(Workbench, SlowSitesNeitherHoldBackOtherIconsNorKeepTheirPlacesForEver) {
     // More slow sites than the network library would serve at once.
-    TricklingServer slow(12);
+    std::vector<std::unique_ptr<TestWebServer>> slow(12);
+    for (auto& site : slow) {
+        site = std::make_unique<TestWebServer>();
+        site->trickle("/favicon.ico");
+    }
+    const auto slowRequests = [&] {
+        std::size_t count = 0;
+        for (const auto& site : slow) {
+            count += site->requestCount("/favicon.ico");
+        }
+        return count;
+    };
     server_.page("/favicon.ico", imageBytes(32), "image/png");
     FaviconLoader loader(folder_ / "slow", FaviconLoader::iconSide,
                          {.places = 2,
                           .patience = std::chrono::milliseconds(200),
                           .deadline = std::chrono::seconds(4)});
     int slowArrived = 0;
-    for (const auto& url : slow.urls()) {
-        loader.load(url, [&](const Glib::RefPtr<Gdk::Pixbuf>&) { ++slowArrived; });
+    for (const auto& site : slow) {
+        loader.load(site->url("/favicon.ico"),
+                    [&](const Glib::RefPtr<Gdk::Pixbuf>&) { ++slowArrived; });
     }
-    ASSERT_TRUE(runUntil([&] { return slow.requests() >= 2; }));
+    ASSERT_TRUE(runUntil([&] { return slowRequests() >= 2; }));
     std::optional<std::size_t> stillLoading;
     loader.load(server_.url("/favicon.ico"),
                 [&](const Glib::RefPtr<Gdk::Pixbuf>&) { stillLoading = loader.pending(); });
     ASSERT_TRUE(runUntil([&] { return stillLoading.has_value(); }));
-    EXPECT_EQ(*stillLoading, slow.urls().size()) << "the icon waited until a slow one ended";
+    EXPECT_EQ(*stillLoading, slow.size()) << "the icon waited until a slow one ended";
 
     // Each slow one ends at its deadline, however the bytes trickle, and is
     // not asked for again at once.
     EXPECT_TRUE(runUntil([&] { return loader.pending() == 0; }));
     EXPECT_EQ(slowArrived, 0);
-    EXPECT_EQ(slow.requests(), slow.urls().size());
-    EXPECT_FALSE(loader.load(slow.urls()[0], [](const Glib::RefPtr<Gdk::Pixbuf>&) {}));
+    EXPECT_EQ(slowRequests(), slow.size());
+    EXPECT_FALSE(
+        loader.load(slow[0]->url("/favicon.ico"), [](const Glib::RefPtr<Gdk::Pixbuf>&) {}));
     EXPECT_EQ(loader.pending(), 0U);
 }
 
