@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include <glib.h>
 #include <gtest/gtest.h>
 
 #include "FakeApplication.h"
 #include "FakeHotKeyService.h"
 #include "FakeWindow.h"
 #include "NotificationCenter.h"
+#include "PendingTurns.h"
 #include "TemporaryFolder.h"
 #include "app/ApplicationLifecycle.h"
 #include "data/AppDataStore.h"
@@ -44,11 +44,6 @@ struct QueuedStep {
     std::optional<milliseconds> delay;
     MainQueue::Step step;
 };
-
-void runPendingTurns() {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-}
 
 class Lifecycle : public ::testing::Test {
   protected:

@@ -2,12 +2,12 @@
 #include <string>
 #include <vector>
 
-#include <glib.h>
 #include <gtest/gtest.h>
 
 #include "FakeApplication.h"
 #include "FakeWindow.h"
 #include "NotificationCenter.h"
+#include "PendingTurns.h"
 #include "TemporaryFolder.h"
 #include "data/AddressResolver.h"
 #include "data/AppDataStore.h"
@@ -16,11 +16,6 @@ namespace velumo {
 namespace {
 
 using Log = FakeWindow::Log;
-
-void runPendingTurns() {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-}
 
 class WindowSet : public ::testing::Test {
   protected:
