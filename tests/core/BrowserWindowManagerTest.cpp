@@ -167,6 +167,32 @@ TEST_F(WindowSet, BossKeyTogglesTheCurrentWindowUnlessItSitsOnAnotherScreen) {
     EXPECT_EQ(log, broughtForward);
 }
 
+TEST_F(WindowSet, BossKeyBringsBackTheWindowItHidWhateverTheDesktopFocusedMeanwhile) {
+    open(3);
+    manager.toggleBossVisibility();
+    // The window manager gives the focus to another window when one hides.
+    manager.markActive(*window(2));
+    log.clear();
+    manager.toggleBossVisibility();
+    EXPECT_EQ(log, (Log{"w3:move", "w3:front", "w3:key", "activate", "post:w3"}));
+    EXPECT_EQ(manager.activeWindow(), window(3));
+
+    // Another command in between: the press acts on the current window again.
+    manager.toggleBossVisibility();
+    manager.markActive(*window(2));
+    manager.hideAll();
+    log.clear();
+    manager.toggleBossVisibility();
+    EXPECT_EQ(log, (Log{"w2:move", "w2:front", "w2:key", "activate", "post:w2"}));
+    // So does a window closed since it was hidden.
+    manager.toggleBossVisibility();
+    manager.markActive(*window(1));
+    close(2);
+    log.clear();
+    manager.toggleBossVisibility();
+    EXPECT_EQ(log, (Log{"w1:move", "w1:front", "w1:key", "activate", "post:w1"}));
+}
+
 TEST_F(WindowSet, HotKeysWithNoWindowShowTheWorkbench) {
     int presented = 0;
     manager.toggleBossVisibility();  // no presenter yet: nothing happens

@@ -277,12 +277,16 @@ TEST_F(RunningApplication, HotKeysHideRestoreAndStepThroughTheFloatingWindows) {
     ASSERT_TRUE(runUntil([&] { return other_.frame(three).x == 600; }));
     const Rect threeFrame = other_.frame(three);
 
-    // The boss key hides the current window only, and brings it back where it was.
+    // The boss key hides the current window only, and brings it back where it
+    // was, even when the desktop focused another window meanwhile.
     tapKeys({XK_Super_L, XK_Alt_L, XK_b});
     EXPECT_TRUE(waitForFloatingWindows({"Page one", "Page two"}));
+    other_.requestActivate(find("Page two"));
+    ASSERT_TRUE(isActive("Page two"));
     workInAnotherApplication();
     tapKeys({XK_Super_L, XK_Alt_L, XK_b});
     EXPECT_TRUE(broughtForward("Page three"));
+    EXPECT_EQ(floatingWindows().size(), 3U);
     EXPECT_EQ(find("Page three"), three);
     EXPECT_EQ(other_.frame(three), threeFrame);
 
