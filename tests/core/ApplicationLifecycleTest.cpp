@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include <glib.h>
 #include <gtest/gtest.h>
 
 #include "FakeApplication.h"
 #include "FakeHotKeyService.h"
 #include "FakeWindow.h"
 #include "NotificationCenter.h"
+#include "PendingTurns.h"
 #include "TemporaryFolder.h"
 #include "app/ApplicationLifecycle.h"
 #include "data/AppDataStore.h"
@@ -22,6 +22,7 @@ namespace {
 
 using Log = FakeWindow::Log;
 using std::chrono::milliseconds;
+const std::string noneActive = "目前没有生效的全局快捷键，可在“设置”中另选组合键。";
 
 class RecordingShell final : public ApplicationShell {
   public:
@@ -44,11 +45,6 @@ struct QueuedStep {
     std::optional<milliseconds> delay;
     MainQueue::Step step;
 };
-
-void runPendingTurns() {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-}
 
 class Lifecycle : public ::testing::Test {
   protected:
@@ -130,11 +126,12 @@ TEST_P(LaunchWithRefusedHotKeys, AlertFollowsTheStepAndLaunchGoesOnWithoutHotKey
     EXPECT_EQ(queued[0].delay, std::nullopt);
     runQueued();
     EXPECT_EQ(log, (Log{"theme:system", "create workbench",
-                        std::string("alert:") + GetParam().alert + "|", "create status item",
-                        "show workbench"}));
+                        std::string("alert:") + GetParam().alert + "|" + noneActive,
+                        "create status item", "show workbench"}));
     EXPECT_EQ(store.snapshot().settings, stored);
 }
 
+// Nothing was registered before launch: the alert says that no hot key works.
 INSTANTIATE_TEST_SUITE_P(
     StoredShortcuts, LaunchWithRefusedHotKeys,
     ::testing::Values(LaunchRefusal{"Unparsable",
@@ -147,12 +144,47 @@ INSTANTIATE_TEST_SUITE_P(
                                         settings.previousWindowShortcut = "Option+Command+B";
                                     },
                                     "三个快捷键不能重复，请重新设置。"},
+                      LaunchRefusal{"TypingProducesIt",
+                                    [](AppSettings& settings, FakeHotKeyService&) {
+                                        settings.shortcut = "Shift+A";
+                                    },
+                                    "快捷键至少要包含 Super、Ctrl 或 Alt 中的一个键，只加 Shift "
+                                    "会妨碍正常打字。"},
                       LaunchRefusal{"HeldByAnotherApplication",
                                     [](AppSettings&, FakeHotKeyService& service) {
                                         service.refusals["33-2304"] = HotKeyStatus::hotKeyExists;
                                     },
-                                    "该快捷键已被系统或其他应用占用，已保留原快捷键。"}),
+                                    "该快捷键已被系统或其他应用占用。"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Lifecycle, ASetTheDesktopRefusesLaterIsToldOfAndTheStoredKeysFollowTheRestoredSet) {
+    lifecycle->applicationDidFinishLaunching();
+    runQueued();
+    const AppSettings before = store.snapshot().settings;
+    // Settings saved a new set, which the desktop accepted before it answered.
+    ASSERT_TRUE(
+        hotKeys.updateShortcuts("Control+Option+B", "Control+Option+[", "Control+Option+]"));
+    storeSettings([](AppSettings& settings) {
+        settings.shortcut = "Control+Option+B";
+        settings.previousWindowShortcut = "Control+Option+[";
+        settings.nextWindowShortcut = "Control+Option+]";
+    });
+    log.clear();
+    service.observer({DesktopBindings::Answer::refused, {}});
+    runPendingTurns();
+    runQueued();
+    EXPECT_EQ(log, (Log{"alert:桌面没有登记新的快捷键。|目前生效的快捷键：全局老板键 Super+Alt+B，"
+                        "上一个浮窗 Super+Alt+[，下一个浮窗 Super+Alt+]。"}));
+    EXPECT_EQ(store.snapshot().settings, before);
+
+    // The restored set refused too: nothing to go back to, and nothing works.
+    log.clear();
+    service.observer({DesktopBindings::Answer::refused, {}});
+    runPendingTurns();
+    runQueued();
+    EXPECT_EQ(log, (Log{"alert:桌面没有登记新的快捷键。|" + noneActive}));
+    EXPECT_EQ(store.snapshot().settings, before);
+}
 
 TEST_F(Lifecycle, HotKeysDriveTheWindowSetAndReopeningShowsTheWorkbench) {
     lifecycle->applicationDidFinishLaunching();

@@ -2,12 +2,12 @@
 #include <string>
 #include <vector>
 
-#include <glib.h>
 #include <gtest/gtest.h>
 
 #include "FakeApplication.h"
 #include "FakeWindow.h"
 #include "NotificationCenter.h"
+#include "PendingTurns.h"
 #include "TemporaryFolder.h"
 #include "data/AddressResolver.h"
 #include "data/AppDataStore.h"
@@ -16,11 +16,6 @@ namespace velumo {
 namespace {
 
 using Log = FakeWindow::Log;
-
-void runPendingTurns() {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-}
 
 class WindowSet : public ::testing::Test {
   protected:
@@ -170,6 +165,32 @@ TEST_F(WindowSet, BossKeyTogglesTheCurrentWindowUnlessItSitsOnAnotherScreen) {
     log.clear();
     manager.toggleBossVisibility();
     EXPECT_EQ(log, broughtForward);
+}
+
+TEST_F(WindowSet, BossKeyBringsBackTheWindowItHidWhateverTheDesktopFocusedMeanwhile) {
+    open(3);
+    manager.toggleBossVisibility();
+    // The window manager gives the focus to another window when one hides.
+    manager.markActive(*window(2));
+    log.clear();
+    manager.toggleBossVisibility();
+    EXPECT_EQ(log, (Log{"w3:move", "w3:front", "w3:key", "activate", "post:w3"}));
+    EXPECT_EQ(manager.activeWindow(), window(3));
+
+    // Another command in between: the press acts on the current window again.
+    manager.toggleBossVisibility();
+    manager.markActive(*window(2));
+    manager.hideAll();
+    log.clear();
+    manager.toggleBossVisibility();
+    EXPECT_EQ(log, (Log{"w2:move", "w2:front", "w2:key", "activate", "post:w2"}));
+    // So does a window closed since it was hidden.
+    manager.toggleBossVisibility();
+    manager.markActive(*window(1));
+    close(2);
+    log.clear();
+    manager.toggleBossVisibility();
+    EXPECT_EQ(log, (Log{"w1:move", "w1:front", "w1:key", "activate", "post:w1"}));
 }
 
 TEST_F(WindowSet, HotKeysWithNoWindowShowTheWorkbench) {

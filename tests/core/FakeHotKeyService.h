@@ -21,6 +21,7 @@ class FakeHotKeyService : public HotKeyService {
     std::map<Reference, std::pair<std::string, HotKeyIdentifier>> grabs;
     PressHandler handler;
     int handlerInstalls = 0;
+    BindingObserver observer;
 
     Registration registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers,
                                 HotKeyIdentifier identifier) override {
@@ -46,6 +47,9 @@ class FakeHotKeyService : public HotKeyService {
         ++handlerInstalls;
     }
     void removePressHandler() override { handler = nullptr; }
+    void observeBindings(const BindingObserver& bindingObserver) override {
+        observer = bindingObserver;
+    }
 
     // Grabbed combinations by id; each must carry the manager's signature.
     std::map<std::uint32_t, std::string> active() const {

@@ -1,34 +1,36 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <glib.h>
 #include <gtest/gtest.h>
 
 #include "FakeHotKeyService.h"
+#include "NotificationCenter.h"
+#include "PendingTurns.h"
 #include "shell/GlobalHotKeyManager.h"
 #include "shell/ShortcutText.h"
 
 namespace velumo {
 namespace {
 
-void runPendingTurns() {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-}
-
 using Calls = std::vector<std::string>;
 const std::map<std::uint32_t, std::string> defaultsActive{
     {1, "11-2304"}, {2, "33-2304"}, {3, "30-2304"}};
+const ShortcutTexts defaults{"Command+Option+B", "Command+Option+[", "Command+Option+]"};
+const ShortcutTexts others{"Control+Shift+B", "Control+Shift+[", "Control+Shift+]"};
 
+auto apply(GlobalHotKeyManager& manager, const ShortcutTexts& texts) {
+    return manager.updateShortcuts(texts[0], texts[1], texts[2]);
+}
 auto applyDefaults(GlobalHotKeyManager& manager) {
-    return manager.updateShortcuts("Command+Option+B", "Command+Option+[", "Command+Option+]");
+    return apply(manager, defaults);
 }
 auto applyOthers(GlobalHotKeyManager& manager) {
-    return manager.updateShortcuts("Control+Shift+B", "Control+Shift+[", "Control+Shift+]");
+    return apply(manager, others);
 }
 std::unexpected<GlobalHotKeyError> failed(std::int32_t status) {
     return std::unexpected(GlobalHotKeyError::registrationFailed(status));
@@ -47,10 +49,16 @@ TEST(GlobalHotKeyManager, ChangesRegistrationsOnlyForANewValidSet) {
               invalid);
     EXPECT_EQ(manager.updateShortcuts("Command+Option+B", "cmd+alt+b", "Command+Option+]"),
               duplicate);
-    EXPECT_EQ(manager.updateShortcuts("Shift+B", "Control+]", "ctrl+]"), duplicate);
+    EXPECT_EQ(manager.updateShortcuts("Alt+B", "Control+]", "ctrl+]"), duplicate);
+    // Without Command, Option or Control a grab would take the key from typing.
+    const auto typing = std::unexpected(GlobalHotKeyError::typingShortcut());
+    EXPECT_EQ(manager.updateShortcuts("Shift+A", "Command+Option+[", "Command+Option+]"), typing);
+    EXPECT_EQ(manager.updateShortcuts("Command+Option+B", "Shift+Shift+[", "Command+Option+]"),
+              typing);
     // The registered set, written differently.
     EXPECT_TRUE(manager.updateShortcuts("Option+Command+B", "cmd+alt+[", "ALT+CMD+]"));
     EXPECT_TRUE(service.calls.empty());
+    EXPECT_EQ(manager.activeShortcuts(), defaults);
 
     // Swapping two keys only works when the old grabs go before the new ones.
     EXPECT_TRUE(
@@ -86,6 +94,39 @@ TEST(GlobalHotKeyManager, RefusalRestoresTheEarlierSetOrLeavesNone) {
     service.refusals = {{"33-2304", HotKeyStatus::hotKeyExists}};
     EXPECT_EQ(applyDefaults(manager), failed(HotKeyStatus::hotKeyExists));
     EXPECT_TRUE(service.active().empty());
+}
+
+TEST(GlobalHotKeyManager, ADesktopThatRefusesASetLaterGetsTheEarlierSetBack) {
+    FakeHotKeyService service;
+    GlobalHotKeyManager manager(&service);
+    std::vector<GlobalHotKeyManager::LateRefusal> refusals;
+    manager.setLateRefusalHandler([&](const auto& refusal) { refusals.push_back(refusal); });
+    int changes = 0;
+    const auto token = NotificationCenter::defaultCenter().addObserver(
+        std::string(hotKeysDidChange), &manager, [&](const Notification&) { ++changes; });
+    ASSERT_TRUE(applyDefaults(manager));
+    const DesktopBindings given{DesktopBindings::Answer::answered, {{1, "Meta+Alt+B"}}};
+    service.observer(given);
+    EXPECT_EQ(manager.desktopBindings(), given);
+    EXPECT_EQ(changes, 1);
+
+    ASSERT_TRUE(applyOthers(manager));
+    service.observer({DesktopBindings::Answer::refused, {}});
+    EXPECT_EQ(manager.activeShortcuts(), others) << "not inside the service's own report";
+    runPendingTurns();
+    EXPECT_EQ(service.active(), defaultsActive);
+    ASSERT_EQ(refusals.size(), 1U);
+    EXPECT_EQ(refusals[0].refused, others);
+    EXPECT_EQ(refusals[0].restored, defaults);
+
+    // The restored set refused as well: there is nothing left to go back to.
+    service.observer({DesktopBindings::Answer::refused, {}});
+    runPendingTurns();
+    EXPECT_TRUE(service.active().empty());
+    EXPECT_EQ(refusals.back().restored, std::nullopt);
+    EXPECT_EQ(manager.activeShortcuts(), std::nullopt);
+    manager.setService(nullptr);
+    EXPECT_EQ(manager.desktopBindings(), std::nullopt);
 }
 
 TEST(GlobalHotKeyManager, PressRunsTheActionSetAtALaterTurn) {
@@ -175,6 +216,48 @@ TEST(ShortcutText, ParsesModifiersInAnyOrderCaseAndSynonym) {
     for (const auto& c : cases) {
         EXPECT_EQ(parse(c.text), std::optional(c.expected)) << c.text;
     }
+}
+
+TEST(ShortcutText, KeysArePlacesOnTheKeyboardWithTheirUsLayoutSymbols) {
+    std::set<std::string_view> names;
+    std::set<std::string_view> keysyms;
+    for (const ShortcutKey& key : ShortcutText::keys) {
+        names.insert(key.keyName);
+        keysyms.insert(key.keysym);
+        EXPECT_EQ(ShortcutText::keyNamed(key.keyName), &key);
+        EXPECT_EQ(ShortcutText::keyWithCode(key.keyCode), &key);
+    }
+    EXPECT_EQ(names.size(), ShortcutText::keys.size());
+    EXPECT_EQ(keysyms.size(), ShortcutText::keys.size());
+    for (const auto& [name, token] :
+         {std::pair{"AD11", "["}, std::pair{"AD12", "]"}, std::pair{"AB05", "b"},
+          std::pair{"AC01", "a"}, std::pair{"AD01", "q"}, std::pair{"AB10", "/"},
+          std::pair{"AE11", "-"}, std::pair{"AE12", "="}}) {
+        EXPECT_EQ(ShortcutText::keyNamed(name)->token, token) << name;
+    }
+    // The digit row and ";" are no shortcut keys.
+    EXPECT_EQ(ShortcutText::keyNamed("AE01"), nullptr);
+    EXPECT_EQ(ShortcutText::keyNamed("AC10"), nullptr);
+}
+
+TEST(ShortcutText, IsShownWithTheKeyboardsNamesAndStoredWithItsOwn) {
+    for (const auto& [text, shown] : {
+             std::pair{"Command+Option+[", "Super+Alt+["},
+             std::pair{"Option+Command+b", "Super+Alt+B"},
+             std::pair{"cmd+alt+]", "Super+Alt+]"},
+             std::pair{"Control+Option+Shift+Command+/", "Super+Ctrl+Alt+Shift+/"},
+             // Invalid texts keep their pieces, so the fault stays visible.
+             std::pair{"Command+1", "Super+1"},
+             std::pair{"Hyper+B", "Hyper+B"},
+             std::pair{"Command+", "Super+"},
+         }) {
+        EXPECT_EQ(ShortcutText::displayed(text), shown) << text;
+        EXPECT_EQ(ShortcutText::parse(ShortcutText::stored(shown)), ShortcutText::parse(text))
+            << text;
+    }
+    EXPECT_EQ(ShortcutText::stored("Super+Alt+["), "Command+Option+[");
+    EXPECT_EQ(ShortcutText::stored("ctrl+Shift+Super+x"), "Control+Shift+Command+x");
+    EXPECT_EQ(ShortcutText::stored("Command + B"), "Command + B");
 }
 
 TEST(ShortcutText, RefusesTextsWithoutAModifierAndAnAcceptedKey) {

@@ -18,30 +18,35 @@ namespace {
 using Active = std::map<std::uint32_t, std::string>;
 const Active defaultsActive{{1, "11-2304"}, {2, "33-2304"}, {3, "30-2304"}};
 
-TEST(ShortcutCapture, ModifiersInTheFixedOrderThenTheUpperCasedKey) {
+TEST(ShortcutCapture, ModifiersInTheFixedOrderThenTheKeyAtItsPlace) {
+    using Kind = ShortcutCapture::Outcome::Kind;
     struct Case {
         HeldModifiers held;
+        std::string keyName;
         std::string characters;
-        std::optional<std::string> text;
+        ShortcutCapture::Outcome outcome;
     };
+    const std::string typing(GlobalHotKeyError::typingShortcut().description());
     const std::vector<Case> cases = {
-        {{.option = true, .command = true}, "b", "Option+Command+B"},
-        {{true, true, true, true}, "b", "Control+Option+Shift+Command+B"},
-        {{.shift = true}, "[", "Shift+["},
-        {{.control = true}, "é", "Control+É"},
-        // Any single character is taken; the parser judges it when saving.
-        {{.command = true}, "1", "Command+1"},
-        // Plain keys type as in a text field.
-        {{}, "b", std::nullopt},
-        // A key without a character (F1, a modifier key itself), or one that
-        // upper-cases to two characters, is not a shortcut key.
-        {{.control = true}, "", std::nullopt},
-        {{.control = true}, "ß", std::nullopt},
-        {{.control = true}, "ab", std::nullopt},
-        {{.control = true}, "\xff", std::nullopt},
+        {{.option = true, .command = true}, "AB05", "b", {Kind::take, "Option+Command+B"}},
+        {{true, true, true, true}, "AB05", "b", {Kind::take, "Control+Option+Shift+Command+B"}},
+        // The key right of P is "[" whatever the layout types there (ü, ^).
+        {{.control = true}, "AD11", "ü", {Kind::take, "Control+["}},
+        {{.command = true}, "AB10", "-", {Kind::take, "Command+/"}},
+        // Keys outside the table go by their character; the parser judges them.
+        {{.control = true}, "AC10", "é", {Kind::take, "Control+É"}},
+        {{.command = true}, "AE01", "1", {Kind::take, "Command+1"}},
+        // Typing produces these: refused, with the reason.
+        {{.shift = true}, "AD11", "[", {Kind::refuse, typing}},
+        // Plain keys, keys without a character (F1, a modifier key itself) and
+        // ones that upper-case to two characters type as in a text field.
+        {{}, "AB05", "b", {}},
+        {{.control = true}, "FK01", "", {}},
+        {{.control = true}, "", "ß", {}},
+        {{.control = true}, "", "\xff", {}},
     };
-    for (const auto& [held, characters, text] : cases) {
-        EXPECT_EQ(ShortcutCapture::text(held, characters), text) << characters;
+    for (const auto& [held, keyName, characters, outcome] : cases) {
+        EXPECT_EQ(ShortcutCapture::capture(held, keyName, characters), outcome) << characters;
     }
 }
 

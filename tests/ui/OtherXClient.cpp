@@ -173,6 +173,10 @@ void OtherXClient::requestClose(std::uint64_t window) {
     connection_->sendToRoot(window, "_NET_CLOSE_WINDOW", {CurrentTime, 2});
 }
 
+void OtherXClient::requestActivate(std::uint64_t window) {
+    connection_->sendToRoot(window, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
+}
+
 void OtherXClient::requestMove(std::uint64_t window, Point origin) {
     // North-west gravity, x and y given, source 2.
     constexpr long flags = NorthWestGravity | (1L << 8) | (1L << 9) | (2L << 12);

@@ -47,6 +47,8 @@ class OtherXClient {
     void requestClose(std::uint64_t window);
     // Asks the window manager to move the window's frame to `origin`.
     void requestMove(std::uint64_t window, Point origin);
+    // Asks the window manager to give the window the focus, as a pager does.
+    void requestActivate(std::uint64_t window);
 
   private:
     struct Connection;

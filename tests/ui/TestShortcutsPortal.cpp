@@ -1,6 +1,7 @@
 #include "TestShortcutsPortal.h"
 
 #include <string_view>
+#include <utility>
 
 namespace velumo::uitest {
 namespace {
@@ -15,6 +16,11 @@ constexpr const char* introspection = R"xml(
     <method name="CreateSession">
       <arg type="a{sv}" name="options" direction="in"/>
       <arg type="o" name="handle" direction="out"/>
+    </method>
+    <method name="ListShortcuts">
+      <arg type="o" name="session_handle" direction="in"/>
+      <arg type="a{sv}" name="options" direction="in"/>
+      <arg type="o" name="request_handle" direction="out"/>
     </method>
     <method name="BindShortcuts">
       <arg type="o" name="session_handle" direction="in"/>
@@ -50,6 +56,10 @@ std::string option(GVariant* options, const char* key) {
     return g_variant_lookup(options, key, "&s", &value) ? value : "";
 }
 
+GVariant* noResults() {
+    return g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0);
+}
+
 }  // namespace
 
 TestShortcutsPortal::TestShortcutsPortal()
@@ -76,6 +86,35 @@ void TestShortcutsPortal::refuseTrigger(const std::string& trigger) {
     refusedTriggers_.insert(trigger);
 }
 
+void TestShortcutsPortal::refuseNextBinding() {
+    const std::scoped_lock lock(mutex_);
+    decliningNextBinding_ = true;
+}
+
+void TestShortcutsPortal::refuseSessions() {
+    const std::scoped_lock lock(mutex_);
+    refusingSessions_ = true;
+}
+
+void TestShortcutsPortal::stopAnswering() {
+    const std::scoped_lock lock(mutex_);
+    answering_ = false;
+}
+
+void TestShortcutsPortal::answerNow() {
+    std::vector<Response> held;
+    {
+        const std::scoped_lock lock(mutex_);
+        answering_ = true;
+        held = std::exchange(unanswered_, {});
+    }
+    for (const auto& [request, response, results] : held) {
+        respond(request, response, results);
+        g_variant_unref(results);
+    }
+    g_dbus_connection_flush_sync(connection(), nullptr, nullptr);
+}
+
 TestShortcutsPortal::Shortcuts TestShortcutsPortal::bound() {
     const std::scoped_lock lock(mutex_);
     Shortcuts all;
@@ -95,8 +134,8 @@ std::string TestShortcutsPortal::sessionOf(const std::string& id) {
     return {};
 }
 
-void TestShortcutsPortal::activate(const std::string& id, const std::string& session) {
-    const std::string handle = session.empty() ? sessionOf(id) : session;
+void TestShortcutsPortal::activate(const std::string& id) {
+    const std::string handle = sessionOf(id);
     if (handle.empty()) {
         return;
     }
@@ -111,9 +150,12 @@ void TestShortcutsPortal::activate(const std::string& id, const std::string& ses
 
 void TestShortcutsPortal::respond(const std::string& request, std::uint32_t response,
                                   GVariant* results) {
-    if (!answering_) {
-        g_variant_unref(g_variant_ref_sink(results));
-        return;
+    {
+        const std::scoped_lock lock(mutex_);
+        if (!answering_) {
+            unanswered_.push_back({request, response, g_variant_ref_sink(results)});
+            return;
+        }
     }
     g_dbus_connection_emit_signal(connection(), nullptr, request.c_str(),
                                   "org.freedesktop.portal.Request", "Response",
@@ -130,6 +172,8 @@ void TestShortcutsPortal::methodCall(GDBusConnection* /*connection*/, const char
         portal.createSession(sender, parameters, invocation);
     } else if (name == "BindShortcuts") {
         portal.bindShortcuts(sender, parameters, invocation);
+    } else if (name == "ListShortcuts") {
+        portal.listShortcuts(sender, parameters, invocation);
     } else {
         // Close on a session: the desktop forgets its shortcuts.
         const std::scoped_lock lock(portal.mutex_);
@@ -159,19 +203,65 @@ void TestShortcutsPortal::createSession(const char* sender, GVariant* parameters
                                 option(options, "session_handle_token");
     g_variant_unref(options);
     static const GDBusInterfaceVTable vtable{methodCall, nullptr, nullptr, {}};
+    bool refused = false;
     {
         const std::scoped_lock lock(mutex_);
-        sessions_[session] = {};
-        sessionObjects_[session] = g_dbus_connection_register_object(
-            connection(), session.c_str(), node_->interfaces[1], &vtable, this, nullptr, nullptr);
+        refused = refusingSessions_;
+        if (!refused) {
+            sessions_[session] = {};
+            sessionObjects_[session] = g_dbus_connection_register_object(
+                connection(), session.c_str(), node_->interfaces[1], &vtable, this, nullptr,
+                nullptr);
+        }
     }
     g_dbus_method_invocation_return_value(invocation, g_variant_new("(o)", request.c_str()));
+    if (refused) {
+        respond(request, 2, noResults());
+        return;
+    }
     // A text, not an object path: the handle as xdg-desktop-portal 1.16 sends it.
     GVariantBuilder results;
     g_variant_builder_init(&results, G_VARIANT_TYPE_VARDICT);
     g_variant_builder_add(&results, "{sv}", "session_handle",
                           g_variant_new_string(session.c_str()));
     respond(request, 0, g_variant_builder_end(&results));
+}
+
+GVariant* TestShortcutsPortal::described(const Shortcuts& shortcuts) {
+    GVariantBuilder list;
+    g_variant_builder_init(&list, G_VARIANT_TYPE("a(sa{sv})"));
+    for (const auto& [id, shortcut] : shortcuts) {
+        GVariantBuilder details;
+        g_variant_builder_init(&details, G_VARIANT_TYPE_VARDICT);
+        g_variant_builder_add(&details, "{sv}", "description",
+                              g_variant_new_string(shortcut.description.c_str()));
+        g_variant_builder_add(&details, "{sv}", "trigger_description",
+                              g_variant_new_string(shortcut.trigger.c_str()));
+        g_variant_builder_add(&list, "(sa{sv})", id.c_str(), &details);
+    }
+    GVariantBuilder results;
+    g_variant_builder_init(&results, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&results, "{sv}", "shortcuts", g_variant_builder_end(&list));
+    return g_variant_builder_end(&results);
+}
+
+void TestShortcutsPortal::listShortcuts(const char* sender, GVariant* parameters,
+                                        GDBusMethodInvocation* invocation) {
+    const char* session = nullptr;
+    GVariant* options = nullptr;
+    g_variant_get(parameters, "(&o@a{sv})", &session, &options);
+    const std::string request = std::string(portalPath) + "/request/" + escaped(sender) + "/" +
+                                option(options, "handle_token");
+    g_variant_unref(options);
+    Shortcuts listed;
+    {
+        const std::scoped_lock lock(mutex_);
+        if (const auto open = sessions_.find(session); open != sessions_.end()) {
+            listed = open->second.shortcuts;
+        }
+    }
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(o)", request.c_str()));
+    respond(request, 0, described(listed));
 }
 
 void TestShortcutsPortal::bindShortcuts(const char* sender, GVariant* parameters,
@@ -184,44 +274,39 @@ void TestShortcutsPortal::bindShortcuts(const char* sender, GVariant* parameters
     const std::string request = std::string(portalPath) + "/request/" + escaped(sender) + "/" +
                                 option(options, "handle_token");
     g_variant_unref(options);
-    GVariantBuilder results;
-    g_variant_builder_init(&results, G_VARIANT_TYPE("a(sa{sv})"));
+    Shortcuts answered;
+    bool declined = false;
     {
         const std::scoped_lock lock(mutex_);
         const auto open = sessions_.find(session);
         if (open == sessions_.end() || open->second.bindAttempted) {
             g_variant_iter_free(shortcuts);
-            g_variant_builder_clear(&results);
             g_dbus_method_invocation_return_dbus_error(
                 invocation, "org.freedesktop.DBus.Error.AccessDenied", "Invalid session");
             return;
         }
         open->second.bindAttempted = true;
+        declined = std::exchange(decliningNextBinding_, false);
         const char* id = nullptr;
         GVariant* details = nullptr;
         while (g_variant_iter_next(shortcuts, "(&s@a{sv})", &id, &details)) {
-            const Shortcut shortcut{option(details, "description"),
-                                    option(details, "preferred_trigger")};
+            Shortcut shortcut{option(details, "description"), option(details, "preferred_trigger")};
             g_variant_unref(details);
-            const bool refused = refusedTriggers_.contains(shortcut.trigger);
-            if (!refused) {
+            if (refusedTriggers_.contains(shortcut.trigger)) {
+                shortcut.trigger.clear();
+            } else if (!declined) {
                 open->second.shortcuts[id] = shortcut;
             }
-            GVariantBuilder described;
-            g_variant_builder_init(&described, G_VARIANT_TYPE_VARDICT);
-            g_variant_builder_add(&described, "{sv}", "description",
-                                  g_variant_new_string(shortcut.description.c_str()));
-            g_variant_builder_add(&described, "{sv}", "trigger_description",
-                                  g_variant_new_string(refused ? "" : shortcut.trigger.c_str()));
-            g_variant_builder_add(&results, "(sa{sv})", id, &described);
+            answered[id] = shortcut;
         }
         g_variant_iter_free(shortcuts);
     }
     g_dbus_method_invocation_return_value(invocation, g_variant_new("(o)", request.c_str()));
-    GVariantBuilder answer;
-    g_variant_builder_init(&answer, G_VARIANT_TYPE_VARDICT);
-    g_variant_builder_add(&answer, "{sv}", "shortcuts", g_variant_builder_end(&results));
-    respond(request, 0, g_variant_builder_end(&answer));
+    if (declined) {
+        respond(request, 1, noResults());
+    } else {
+        respond(request, 0, described(answered));
+    }
 }
 
 }  // namespace velumo::uitest

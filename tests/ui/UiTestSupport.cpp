@@ -9,6 +9,8 @@
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
 
+#include "shell/XkbKeyNames.h"
+
 namespace velumo::uitest {
 namespace {
 
@@ -22,6 +24,17 @@ Display* xDisplay() {
 void flushInput() {
     XSync(xDisplay(), False);
     drainMainLoop();
+}
+
+// Presses the keys in order and releases them in reverse.
+void tapKeyCodes(const std::vector<unsigned>& keyCodes) {
+    for (const unsigned code : keyCodes) {
+        XTestFakeKeyEvent(xDisplay(), code, True, CurrentTime);
+    }
+    for (auto code = std::rbegin(keyCodes); code != std::rend(keyCodes); ++code) {
+        XTestFakeKeyEvent(xDisplay(), *code, False, CurrentTime);
+    }
+    flushInput();
 }
 
 }  // namespace
@@ -100,13 +113,38 @@ void tapKey(unsigned keysym) {
 }
 
 void tapKeys(const std::vector<unsigned>& keysyms) {
+    std::vector<unsigned> codes;
     for (const unsigned keysym : keysyms) {
-        XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), keysym), True, CurrentTime);
+        codes.push_back(XKeysymToKeycode(xDisplay(), keysym));
     }
-    for (auto keysym = std::rbegin(keysyms); keysym != std::rend(keysyms); ++keysym) {
-        XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), *keysym), False, CurrentTime);
+    tapKeyCodes(codes);
+}
+
+void tapKeysAt(const std::vector<unsigned>& modifierKeysyms, const std::string& keyName) {
+    std::vector<unsigned> codes;
+    for (const unsigned keysym : modifierKeysyms) {
+        codes.push_back(XKeysymToKeycode(xDisplay(), keysym));
     }
-    flushInput();
+    const auto code = XkbKeyNames::keyCode(gdk_display_get_default(), keyName);
+    ASSERT_TRUE(code) << keyName;
+    codes.push_back(static_cast<unsigned>(*code));
+    tapKeyCodes(codes);
+}
+
+bool setKeyboardLayout(const std::string& layout) {
+    bool changed = false;
+    GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_display_get_default());
+    const gulong handler = g_signal_connect_swapped(
+        keymap, "keys-changed", G_CALLBACK(+[](bool* flag) { *flag = true; }), &changed);
+    const std::string command = "setxkbmap " + layout;
+    gint status = 0;
+    const bool ran =
+        g_spawn_command_line_sync(command.c_str(), nullptr, nullptr, &status, nullptr) &&
+        g_spawn_check_wait_status(status, nullptr);
+    const bool seen = ran && runUntil([&] { return changed; });
+    g_signal_handler_disconnect(keymap, handler);
+    drainMainLoop();
+    return seen;
 }
 
 std::vector<std::string> windowProperty(Gtk::Window& window, const char* name) {

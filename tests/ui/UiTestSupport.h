@@ -45,6 +45,13 @@ void tapKey(unsigned keysym);
 // Presses the keys in order and releases them in reverse, as a person types
 // a combination: tapKeys({XK_Control_L, XK_n}).
 void tapKeys(const std::vector<unsigned>& keysyms);
+// The same with keys named by their place on the keyboard (XKB key names, as
+// "AD11" for the key right of P) after the modifier keys' keysyms, whatever
+// the layout types there.
+void tapKeysAt(const std::vector<unsigned>& modifierKeysyms, const std::string& keyName);
+// Switches the display's keyboard layout (setxkbmap) and waits until GTK has
+// taken in the new keymap; answers whether it did.
+bool setKeyboardLayout(const std::string& layout);
 
 // The items of a 32-bit X property of the window as text: atoms by name
 // (as in _NET_WM_STATE), numbers in decimal.

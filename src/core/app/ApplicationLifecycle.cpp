@@ -5,7 +5,7 @@
 
 #include "browser/BrowserWindowManager.h"
 #include "data/AppDataStore.h"
-#include "shell/GlobalHotKeyManager.h"
+#include "shell/HotKeyMessages.h"
 
 namespace velumo {
 namespace {
@@ -45,16 +45,46 @@ void ApplicationLifecycle::registerHotKeys() {
     services_.hotKeys.setActions([&windows] { windows.toggleBossVisibility(); },
                                  [&windows] { windows.showAdjacentWindow(-1); },
                                  [&windows] { windows.showAdjacentWindow(+1); });
+    services_.hotKeys.setLateRefusalHandler(
+        [weak = std::weak_ptr(lifetime_)](const GlobalHotKeyManager::LateRefusal& refusal) {
+            if (const auto self = weak.lock()) {
+                (*self)->desktopRefused(refusal);
+            }
+        });
     services_.hotKeys.installHandlerIfNeeded();
     const auto applied = services_.hotKeys.updateShortcuts(
         settings.shortcut, settings.previousWindowShortcut, settings.nextWindowShortcut);
     if (!applied) {
-        deferred_.async(whileAlive(
-            lifetime_,
-            [message = std::string(applied.error().description())](ApplicationLifecycle& self) {
-                self.services_.application.runAlert(message, {}, {});
-            }));
+        auto [message, informative] =
+            HotKeyMessages::launchRefusal(applied.error(), services_.hotKeys.activeShortcuts());
+        alert(std::move(message), std::move(informative));
     }
+}
+
+void ApplicationLifecycle::desktopRefused(const GlobalHotKeyManager::LateRefusal& refusal) {
+    // The settings window stored the refused set before the desktop answered.
+    AppSettings settings = services_.store.snapshot().settings;
+    const ShortcutTexts stored{settings.shortcut, settings.previousWindowShortcut,
+                               settings.nextWindowShortcut};
+    if (refusal.restored && stored == refusal.refused) {
+        settings.shortcut = refusal.restored->at(0);
+        settings.previousWindowShortcut = refusal.restored->at(1);
+        settings.nextWindowShortcut = refusal.restored->at(2);
+        // Should the file refuse, the alert still says which keys work.
+        const auto stored = services_.store.updateSettings(settings);
+        static_cast<void>(stored);
+    }
+    auto [message, informative] = HotKeyMessages::desktopRefusal(refusal);
+    alert(std::move(message), std::move(informative));
+}
+
+// After the current step has returned.
+void ApplicationLifecycle::alert(std::string message, std::string informative) {
+    deferred_.async(
+        whileAlive(lifetime_, [message = std::move(message),
+                               informative = std::move(informative)](ApplicationLifecycle& self) {
+            self.services_.application.runAlert(message, informative, {});
+        }));
 }
 
 bool ApplicationLifecycle::applicationShouldHandleReopen() {

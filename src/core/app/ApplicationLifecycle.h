@@ -9,6 +9,7 @@
 #include "MainQueue.h"
 #include "app/ApplicationShell.h"
 #include "browser/ApplicationPort.h"
+#include "shell/GlobalHotKeyManager.h"
 
 namespace velumo {
 
@@ -24,7 +25,6 @@ struct ApplicationAction {
 
 class AppDataStore;
 class BrowserWindowManager;
-class GlobalHotKeyManager;
 
 // Where the lifecycle's deferred steps go: the main loop, unless a test runs
 // them itself.
@@ -60,8 +60,10 @@ class ApplicationLifecycle {
     // window opens.
     void applicationDidFinishLaunching();
     // Gives the hot keys their actions and the stored shortcuts. A refusal is
-    // shown in an alert once the current step has returned; the stored
-    // settings are never touched.
+    // shown in an alert once the current step has returned, saying which
+    // keys work now; the stored settings are never touched. A set the
+    // desktop refuses later is told of in the same way when it does, and
+    // when the earlier set came back, the stored shortcuts return to it.
     void registerHotKeys();
     // The application was started again while it runs: shows the workbench.
     bool applicationShouldHandleReopen();
@@ -74,6 +76,8 @@ class ApplicationLifecycle {
 
   private:
     void presentWorkbench();
+    void desktopRefused(const GlobalHotKeyManager::LateRefusal& refusal);
+    void alert(std::string message, std::string informative);
 
     Services services_;
     DeferredSteps deferred_;

@@ -1,6 +1,7 @@
 #include "browser/BrowserWindowManager.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "MainQueue.h"
 #include "NotificationCenter.h"
@@ -39,6 +40,7 @@ void BrowserWindowManager::setWorkbenchPresenter(std::function<void()> presenter
 }
 
 void BrowserWindowManager::createWindow(std::optional<std::string> url, BrowserWindowMode mode) {
+    bossHidden_.reset();
     if (windows_.size() >= windowLimit) {
         if (application_) {
             application_->runAlert("最多同时打开 5 个浮窗", "请先关闭一个不再使用的窗口。", {});
@@ -88,6 +90,7 @@ void BrowserWindowManager::markActive(const FloatingWindow& window) {
 // of each announcement may close windows, and closing shrinks the list.
 
 void BrowserWindowManager::showAll() {
+    bossHidden_.reset();
     for (const auto windows = windows_; const auto& window : windows) {
         window->orderFrontRegardless();
         window->makeKey();
@@ -97,6 +100,7 @@ void BrowserWindowManager::showAll() {
 }
 
 void BrowserWindowManager::hideAll() {
+    bossHidden_.reset();
     for (const auto windows = windows_; const auto& window : windows) {
         window->hideWindow();
     }
@@ -114,6 +118,7 @@ void BrowserWindowManager::closeAll() {
 }
 
 void BrowserWindowManager::closeEveryWindow() {
+    bossHidden_.reset();
     for (const auto windows = windows_; const auto& window : windows) {
         if (!window->isClosing()) {
             window->closePermanently();
@@ -122,6 +127,13 @@ void BrowserWindowManager::closeEveryWindow() {
 }
 
 void BrowserWindowManager::toggleBossVisibility() {
+    const auto hidden = std::exchange(bossHidden_, {}).lock();
+    if (hidden && find(windows_, *hidden) != windows_.end() && !hidden->isVisible()) {
+        activeWindow_ = hidden;
+        hidden->moveToMouseScreenIfNeeded();
+        present(*hidden);
+        return;
+    }
     auto window = activeWindow_.lock();
     if (!window) {
         if (windows_.empty()) {
@@ -132,12 +144,14 @@ void BrowserWindowManager::toggleBossVisibility() {
     }
     if (!window->moveToMouseScreenIfNeeded() && window->isVisible()) {
         window->hideWindow();
+        bossHidden_ = window;
         return;
     }
-    bringForward(*window);
+    present(*window);
 }
 
 void BrowserWindowManager::showAdjacentWindow(int offset) {
+    bossHidden_.reset();
     if (windows_.empty()) {
         presentWorkbench();
         return;
@@ -158,10 +172,15 @@ void BrowserWindowManager::showAdjacentWindow(int offset) {
     nextIndex_ = index;
     activeWindow_ = target;
     target->moveToMouseScreenIfNeeded();
-    bringForward(*target);
+    present(*target);
 }
 
 void BrowserWindowManager::bringForward(FloatingWindow& window) {
+    bossHidden_.reset();
+    present(window);
+}
+
+void BrowserWindowManager::present(FloatingWindow& window) {
     window.orderFrontRegardless();
     window.makeKey();
     activateApplication();

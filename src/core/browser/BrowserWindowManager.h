@@ -55,6 +55,11 @@ class BrowserWindowManager {
     // Closes every window for good without asking, skipping windows already
     // closing.
     void closeEveryWindow();
+    // Hides the current window, or brings it back. A press that follows a
+    // boss-key hide, with no other command of the window set in between,
+    // brings back the window it hid, whichever window the desktop focused
+    // meanwhile: a window manager that moves the focus to another window on
+    // hiding must not turn the second press into a second hide.
     void toggleBossVisibility();
     void showAdjacentWindow(int offset);
     // Orders the window to the front, makes it key, activates the application
@@ -62,6 +67,7 @@ class BrowserWindowManager {
     void bringForward(FloatingWindow& window);
 
   private:
+    void present(FloatingWindow& window);
     void activateApplication();
     void presentWorkbench();
     void postChange();
@@ -72,6 +78,9 @@ class BrowserWindowManager {
     std::function<void()> workbenchPresenter_;
     std::vector<std::shared_ptr<FloatingWindow>> windows_;
     std::weak_ptr<FloatingWindow> activeWindow_;
+    // The window the last command hid with the boss key; every other command
+    // of the set forgets it.
+    std::weak_ptr<FloatingWindow> bossHidden_;
     int nextIndex_ = -1;
 };
 

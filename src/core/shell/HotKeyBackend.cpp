@@ -8,12 +8,11 @@ bool waylandSession(std::string_view sessionType, std::string_view waylandDispla
     return sessionType == "wayland" || !waylandDisplay.empty();
 }
 
-HotKeyBackend choose(bool wayland, bool portalOffersGlobalShortcuts) {
+HotKeyBackend choose(bool wayland, bool portalUsable) {
     if (!wayland) {
         return HotKeyBackend::keyGrabs;
     }
-    return portalOffersGlobalShortcuts ? HotKeyBackend::portal
-                                       : HotKeyBackend::keyGrabsWhileFocused;
+    return portalUsable ? HotKeyBackend::portal : HotKeyBackend::keyGrabsWhileFocused;
 }
 
 std::vector<DesktopShortcutCommand> desktopShortcutCommands() {

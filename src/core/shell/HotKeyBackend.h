@@ -12,8 +12,8 @@ enum class HotKeyBackend {
     keyGrabs,
     // Wayland with the desktop portal's GlobalShortcuts: the desktop binds them.
     portal,
-    // Wayland without that portal: grabs made through XWayland fire only while
-    // an X11 window (one of ours) has the focus.
+    // Wayland where the portal cannot make a session for that: grabs made
+    // through XWayland fire only while an X11 window (one of ours) has the focus.
     keyGrabsWhileFocused,
 };
 
@@ -31,7 +31,9 @@ namespace HotKeyBackends {
 // WAYLAND_DISPLAY (either is enough: a terminal may lack the first).
 bool waylandSession(std::string_view sessionType, std::string_view waylandDisplay);
 
-HotKeyBackend choose(bool wayland, bool portalOffersGlobalShortcuts);
+// On Wayland the portal is tried first; once it proved unable to make a
+// session, `portalUsable` is false.
+HotKeyBackend choose(bool wayland, bool portalUsable);
 
 // For desktops that bind keys to commands themselves: each hot key's
 // application action, run through gapplication, in the settings window's order.

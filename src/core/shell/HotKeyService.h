@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
+#include <string>
 
 namespace velumo {
 
@@ -34,9 +36,28 @@ inline constexpr std::int32_t hotKeyExists = -9878;
 inline constexpr std::int32_t hotKeyInvalid = -9879;
 }  // namespace HotKeyStatus
 
+// What the desktop made of the registered hot keys, from a service whose
+// desktop binds them itself and answers later (the portal).
+struct DesktopBindings {
+    enum class Answer {
+        // Asked; the desktop has not answered yet.
+        waiting,
+        // The desktop answered: `triggers` holds the keys it gave.
+        answered,
+        // The desktop refused the set (the person declined, or it failed).
+        refused,
+    };
+    Answer answer = Answer::waiting;
+    // The desktop's description of the key it gave each hot key, by the
+    // registration's id; a hot key without one has no key yet.
+    std::map<std::uint32_t, std::string> triggers;
+    bool operator==(const DesktopBindings&) const = default;
+};
+
 // The desktop's system-wide hot keys. The desktop layer implements it with
-// keybinder on X11 (Command = Super, Option = Alt, Control = Ctrl, Shift =
-// Shift); tests use a fake that can refuse chosen combinations. Main thread only.
+// key grabs on X11 (Command = Super, Option = Alt, Control = Ctrl, Shift =
+// Shift) and with the desktop portal on Wayland; tests use a fake that can
+// refuse chosen combinations. Main thread only.
 class HotKeyService {
   public:
     using Reference = std::uint64_t;
@@ -51,6 +72,7 @@ class HotKeyService {
     // Called on the main thread for every press of a registered hot key, with
     // the identifier given at registration; answers ok or eventNotHandled.
     using PressHandler = std::function<std::int32_t(HotKeyIdentifier)>;
+    using BindingObserver = std::function<void(const DesktopBindings&)>;
 
     virtual ~HotKeyService() = default;
 
@@ -60,6 +82,11 @@ class HotKeyService {
     // There is at most one press handler; installing replaces it.
     virtual void installPressHandler(PressHandler handler) = 0;
     virtual void removePressHandler() = 0;
+    // A service whose desktop binds the keys itself accepts registrations at
+    // once and reports here, on the main thread, each time its desktop's
+    // answer changes; grabs, which answer at once, never report. There is at
+    // most one observer; setting one replaces it.
+    virtual void observeBindings(const BindingObserver& /*observer*/) {}
 };
 
 }  // namespace velumo

@@ -4,7 +4,6 @@
 #include <array>
 
 #include "shell/GlobalHotKeyManager.h"
-#include "shell/HotKeyAccelerator.h"
 
 namespace velumo::PortalShortcuts {
 namespace {
@@ -24,12 +23,20 @@ constexpr std::array<Named, 3> managerShortcuts{{
 }  // namespace
 
 std::optional<std::string> trigger(KeyCombination combination) {
-    return HotKeyAccelerator::written(combination, {{
-                                                       {ShortcutText::commandModifier, "LOGO+"},
-                                                       {ShortcutText::controlModifier, "CTRL+"},
-                                                       {ShortcutText::optionModifier, "ALT+"},
-                                                       {ShortcutText::shiftModifier, "SHIFT+"},
-                                                   }});
+    const ShortcutKey* key = ShortcutText::keyWithCode(combination.keyCode);
+    if (key == nullptr) {
+        return std::nullopt;
+    }
+    std::string text;
+    for (const auto& [mask, name] : {std::pair{ShortcutText::commandModifier, "LOGO+"},
+                                     std::pair{ShortcutText::controlModifier, "CTRL+"},
+                                     std::pair{ShortcutText::optionModifier, "ALT+"},
+                                     std::pair{ShortcutText::shiftModifier, "SHIFT+"}}) {
+        if ((combination.modifiers & mask) != 0) {
+            text += name;
+        }
+    }
+    return text + std::string(key->keysym);
 }
 
 std::optional<PortalShortcut> shortcut(KeyCombination combination, HotKeyIdentifier identifier) {
@@ -43,13 +50,6 @@ std::optional<PortalShortcut> shortcut(KeyCombination combination, HotKeyIdentif
     }
     return PortalShortcut{std::string(named->shortcutId), std::string(named->description),
                           std::move(*preferred)};
-}
-
-bool granted(std::uint32_t response, const std::vector<BoundPortalShortcut>& bound,
-             std::string_view id) {
-    const auto found = std::ranges::find(bound, id, &BoundPortalShortcut::id);
-    return response == 0 && found != bound.end() &&
-           (!found->triggerDescription || !found->triggerDescription->empty());
 }
 
 }  // namespace velumo::PortalShortcuts

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,13 +16,29 @@ struct HeldModifiers {
 
 namespace ShortcutCapture {
 
-// The shortcut text a capture field shows for a pressed key: the held
-// modifiers in the fixed order Control, Option, Shift, Command, then the
-// key's character upper-cased, joined by "+". None when no modifier is held
-// or the key does not give exactly one character once upper-cased; the key
-// then types as in any text field. Whether the key is usable is left to the
-// parser, when the shortcut is applied.
-std::optional<std::string> text(HeldModifiers held, std::string_view keyCharacters);
+// What a key press does in a capture field.
+struct Outcome {
+    enum class Kind {
+        // Not a shortcut: the key types as in any text field.
+        type,
+        // The field takes `text`, a shortcut's stored text.
+        take,
+        // A combination typing produces; `text` says why it is refused.
+        refuse,
+    };
+    Kind kind = Kind::type;
+    std::string text;
+    bool operator==(const Outcome&) const = default;
+};
+
+// The held modifiers in the fixed order Control, Option, Shift, Command, then
+// the key, joined by "+". The key is named by its place on the keyboard:
+// `keyName` (its XKB key name) gives the table's key there, whatever the
+// current layout types; a key outside the table is named by the character it
+// types (`keyCharacters`), upper-cased, and judged by the parser when the
+// shortcut is applied. No modifier held, or a key that gives no single
+// character: the key types. Shift alone: refused.
+Outcome capture(HeldModifiers held, std::string_view keyName, std::string_view keyCharacters);
 
 }  // namespace ShortcutCapture
 }  // namespace velumo

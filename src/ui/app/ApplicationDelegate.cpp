@@ -17,7 +17,7 @@
 #include "data/AppDataStore.h"
 #include "design/NativeDesignSystem.h"
 #include "shell/GlobalHotKeyManager.h"
-#include "shell/KeybinderHotKeyService.h"
+#include "shell/KeyGrabHotKeyService.h"
 #include "shell/PortalHotKeyService.h"
 #include "shell/SettingsWindowController.h"
 
@@ -119,17 +119,31 @@ void ApplicationDelegate::startup() {
 }
 
 // On X11 key grabs see every key. On Wayland they see only keys sent to our
-// own (XWayland) windows, so the desktop binds them when its portal can;
-// otherwise the grabs stay and the settings window says how to bind a desktop
-// shortcut to the actions instead.
+// own (XWayland) windows, so the desktop binds them through its portal; where
+// it cannot make a session for that, the grabs stay and the settings window
+// says how to bind a desktop shortcut to the actions instead. Nothing waits
+// for the portal to answer.
 void ApplicationDelegate::chooseHotKeyService() {
     const bool wayland = HotKeyBackends::waylandSession(Glib::getenv("XDG_SESSION_TYPE"),
                                                         Glib::getenv("WAYLAND_DISPLAY"));
-    hotKeyBackend_ = HotKeyBackends::choose(wayland, wayland && PortalHotKeyService::available());
+    hotKeyBackend_ = HotKeyBackends::choose(wayland, wayland);
     if (hotKeyBackend_ == HotKeyBackend::portal) {
-        hotKeyService_ = std::make_unique<PortalHotKeyService>();
+        // After the service's own call, which the switch ends.
+        hotKeyService_ = std::make_unique<PortalHotKeyService>(
+            [this] { MainQueue::async([this] { fallBackToKeyGrabs(); }); });
     } else {
-        hotKeyService_ = std::make_unique<KeybinderHotKeyService>();
+        hotKeyService_ = std::make_unique<KeyGrabHotKeyService>();
+    }
+}
+
+void ApplicationDelegate::fallBackToKeyGrabs() {
+    hotKeyBackend_ = HotKeyBackends::choose(true, false);
+    auto grabs = std::make_unique<KeyGrabHotKeyService>();
+    GlobalHotKeyManager::shared().setService(grabs.get());
+    hotKeyService_ = std::move(grabs);
+    lifecycle_->registerHotKeys();
+    if (settingsShown_) {
+        SettingsWindowController::shared().setHotKeyBackend(hotKeyBackend_);
     }
 }
 
@@ -248,6 +262,7 @@ void ApplicationDelegate::showSettings() {
     // Its window takes the application's accelerators too (GTK adds it once).
     gtk_application_add_window(application_->gobj(), settings.window().gobj());
     settings.setHotKeyBackend(hotKeyBackend_);
+    settingsShown_ = true;
     settings.show();
 }
 

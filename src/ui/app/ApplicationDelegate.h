@@ -54,6 +54,8 @@ class ApplicationDelegate final : public ApplicationShell {
     void startup();
     // The one place that decides what binds the hot keys in this session.
     void chooseHotKeyService();
+    // The desktop portal cannot bind them after all.
+    void fallBackToKeyGrabs();
     void addActions();
     int commandLine(const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine);
     // Opens a floating window on what `text` names; false when it is refused.
@@ -66,6 +68,7 @@ class ApplicationDelegate final : public ApplicationShell {
     GioDesktopLauncher launcher_;
     HotKeyBackend hotKeyBackend_ = HotKeyBackend::keyGrabs;
     std::unique_ptr<HotKeyService> hotKeyService_;
+    bool settingsShown_ = false;
     std::unique_ptr<WorkbenchWindowController> workbench_;
     // After the workbench, so it goes first: its menu may name the workbench.
     std::unique_ptr<MenuBarController> menuBarController_;

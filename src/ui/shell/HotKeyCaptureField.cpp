@@ -6,16 +6,16 @@
 #include <gtkmm/window.h>
 
 #include "shell/ShortcutCapture.h"
+#include "shell/ShortcutText.h"
+#include "shell/XkbKeyNames.h"
 
 namespace velumo {
 
 namespace {
 
-// The character printed on the key: its symbol at group 0, level 0, so
-// Shift+[ gives "[" rather than "{". The event's own symbol already carries
-// Shift (and the layout's other levels), while the hot-key service grabs the
-// key itself, whatever level it types; group 0 is the first layout, the one
-// whose symbols the shortcut texts name.
+// The character the current layout prints on the key: its symbol at group
+// 0, level 0, so Shift+1 gives "1" rather than "!". Only keys outside the
+// shortcut table are named by it; those inside are named by their place.
 std::string keyCharacters(const GdkEventKey* event) {
     guint keyval = 0;
     if (gdk_keymap_translate_keyboard_state(
@@ -39,6 +39,21 @@ HotKeyCaptureField::HotKeyCaptureField() {
     set_placeholder_text("点击后直接按组合键");
 }
 
+void HotKeyCaptureField::setShortcut(const std::string& stored) {
+    stored_ = stored;
+    shown_ = ShortcutText::displayed(stored);
+    set_text(shown_);
+}
+
+std::string HotKeyCaptureField::shortcut() const {
+    const std::string text = get_text();
+    return text == shown_ ? stored_ : ShortcutText::stored(text);
+}
+
+void HotKeyCaptureField::onRefusal(std::function<void(const std::string&)> refused) {
+    refused_ = std::move(refused);
+}
+
 bool HotKeyCaptureField::capture(const GdkEventKey* event) {
     if (event->keyval == GDK_KEY_Escape) {
         endEditing();
@@ -52,13 +67,23 @@ bool HotKeyCaptureField::capture(const GdkEventKey* event) {
         // X reports the Super key as Mod4; GDK adds the virtual Super bit.
         .command = (state & (GDK_SUPER_MASK | GDK_MOD4_MASK)) != 0,
     };
-    const auto text = ShortcutCapture::text(held, keyCharacters(event));
-    if (!text) {
-        return false;
+    const auto outcome = ShortcutCapture::capture(
+        held, XkbKeyNames::name(gdk_window_get_display(event->window), event->hardware_keycode),
+        keyCharacters(event));
+    switch (outcome.kind) {
+        case ShortcutCapture::Outcome::Kind::type:
+            return false;
+        case ShortcutCapture::Outcome::Kind::refuse:
+            if (refused_) {
+                refused_(outcome.text);
+            }
+            return true;
+        case ShortcutCapture::Outcome::Kind::take:
+            setShortcut(outcome.text);
+            endEditing();
+            return true;
     }
-    set_text(*text);
-    endEditing();
-    return true;
+    return false;
 }
 
 bool HotKeyCaptureField::on_key_press_event(GdkEventKey* event) {

@@ -1,7 +1,6 @@
 #include "shell/PortalHotKeyService.h"
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 namespace velumo {
@@ -10,13 +9,16 @@ namespace {
 constexpr const char* portalName = "org.freedesktop.portal.Desktop";
 constexpr const char* portalPath = "/org/freedesktop/portal/desktop";
 constexpr const char* shortcutsInterface = "org.freedesktop.portal.GlobalShortcuts";
-constexpr const char* requestInterface = "org.freedesktop.portal.Request";
-constexpr const char* sessionInterface = "org.freedesktop.portal.Session";
-// A portal that is started on demand answers well within this; a hung one
-// must not hold the application's start for long.
-constexpr int probeTimeout = 5000;
+constexpr std::uint32_t failedResponse = 2;
 
 using Variant = std::shared_ptr<GVariant>;
+
+// One shortcut of the portal's answers; the trigger description is absent
+// when the portal did not say.
+struct BoundShortcut {
+    std::string id;
+    std::optional<std::string> triggerDescription;
+};
 
 Variant owned(GVariant* value) {
     return {value, [](GVariant* held) {
@@ -26,10 +28,11 @@ Variant owned(GVariant* value) {
             }};
 }
 
-// A text or object path under `key` of a vardict (the portal has sent the
+// A text or object path under `key` of a vardict (portals have sent the
 // session handle as either).
 std::optional<std::string> pathIn(GVariant* results, const char* key) {
-    const Variant value = owned(g_variant_lookup_value(results, key, nullptr));
+    const Variant value =
+        owned(results == nullptr ? nullptr : g_variant_lookup_value(results, key, nullptr));
     if (value && (g_variant_is_of_type(value.get(), G_VARIANT_TYPE_STRING) ||
                   g_variant_is_of_type(value.get(), G_VARIANT_TYPE_OBJECT_PATH))) {
         return g_variant_get_string(value.get(), nullptr);
@@ -37,71 +40,73 @@ std::optional<std::string> pathIn(GVariant* results, const char* key) {
     return std::nullopt;
 }
 
-std::vector<BoundPortalShortcut> boundIn(GVariant* results) {
-    std::vector<BoundPortalShortcut> bound;
-    const Variant list =
-        owned(g_variant_lookup_value(results, "shortcuts", G_VARIANT_TYPE("a(sa{sv})")));
-    if (!list) {
-        return bound;
-    }
+std::vector<BoundShortcut> shortcutsIn(GVariant* list) {
+    std::vector<BoundShortcut> shortcuts;
     GVariantIter iter;
-    g_variant_iter_init(&iter, list.get());
+    g_variant_iter_init(&iter, list);
     const char* id = nullptr;
     GVariant* values = nullptr;
     while (g_variant_iter_next(&iter, "(&s@a{sv})", &id, &values)) {
-        BoundPortalShortcut shortcut{id, std::nullopt};
+        BoundShortcut shortcut{id, std::nullopt};
         const char* trigger = nullptr;
         if (g_variant_lookup(values, "trigger_description", "&s", &trigger)) {
             shortcut.triggerDescription = trigger;
         }
         g_variant_unref(values);
-        bound.push_back(std::move(shortcut));
+        shortcuts.push_back(std::move(shortcut));
     }
-    return bound;
+    return shortcuts;
 }
+
+// The unique name of a connection as the portal writes it in object paths:
+// ":1.42" becomes "1_42".
+std::string pathElement(const char* uniqueName) {
+    std::string name(uniqueName != nullptr && uniqueName[0] == ':' ? uniqueName + 1 : "");
+    std::ranges::replace(name, '.', '_');
+    return name;
+}
+
+struct Call {
+    std::weak_ptr<PortalHotKeyService*> service;
+    std::string expectedPath;
+};
 
 }  // namespace
 
-bool PortalHotKeyService::available() {
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    if (bus == nullptr) {
-        return false;
-    }
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, portalName, portalPath, "org.freedesktop.DBus.Properties", "Get",
-        g_variant_new("(ss)", shortcutsInterface, "version"), G_VARIANT_TYPE("(v)"),
-        G_DBUS_CALL_FLAGS_NONE, probeTimeout, nullptr, nullptr);
-    g_object_unref(bus);
-    if (reply == nullptr) {
-        return false;
-    }
-    g_variant_unref(reply);
-    return true;
-}
-
-PortalHotKeyService::PortalHotKeyService(std::chrono::milliseconds answerTimeout)
-    : answerTimeout_(answerTimeout),
-      bus_(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)),
-      answers_(g_main_context_new()) {
+PortalHotKeyService::PortalHotKeyService(std::function<void()> unavailable)
+    : unavailable_(std::move(unavailable)),
+      bus_(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
     if (bus_ == nullptr) {
         return;
     }
-    // Presses arrive on the main loop, as the port wants them.
+    // The portal's answers and presses arrive on the main loop.
+    responseSubscription_ = g_dbus_connection_signal_subscribe(
+        bus_, portalName, "org.freedesktop.portal.Request", "Response", nullptr, nullptr,
+        G_DBUS_SIGNAL_FLAGS_NONE, &PortalHotKeyService::responded, this, nullptr);
     activatedSubscription_ = g_dbus_connection_signal_subscribe(
         bus_, portalName, shortcutsInterface, "Activated", portalPath, nullptr,
         G_DBUS_SIGNAL_FLAGS_NONE, &PortalHotKeyService::activated, this, nullptr);
+    changedSubscription_ = g_dbus_connection_signal_subscribe(
+        bus_, portalName, shortcutsInterface, "ShortcutsChanged", portalPath, nullptr,
+        G_DBUS_SIGNAL_FLAGS_NONE, &PortalHotKeyService::shortcutsChanged, this, nullptr);
 }
 
 PortalHotKeyService::~PortalHotKeyService() {
-    cancelRebind();
+    if (bindSource_ != 0) {
+        g_source_remove(bindSource_);
+    }
+    g_cancellable_cancel(cancellable_);
     if (bus_ != nullptr) {
         closeSession();
-        g_dbus_connection_signal_unsubscribe(bus_, activatedSubscription_);
+        for (const guint subscription :
+             {responseSubscription_, activatedSubscription_, changedSubscription_}) {
+            g_dbus_connection_signal_unsubscribe(bus_, subscription);
+        }
         // The session's Close must leave before the process may end.
         g_dbus_connection_flush_sync(bus_, nullptr, nullptr);
         g_object_unref(bus_);
     }
-    g_main_context_unref(answers_);
+    g_object_unref(cancellable_);
 }
 
 HotKeyService::Registration PortalHotKeyService::registerHotKey(std::uint32_t keyCode,
@@ -117,27 +122,14 @@ HotKeyService::Registration PortalHotKeyService::registerHotKey(std::uint32_t ke
         })) {
         return {HotKeyStatus::hotKeyExists, std::nullopt};
     }
-    cancelRebind();
-    Bindings wanted = bindings_;
-    wanted[++lastReference_] = {identifier, *shortcut};
-    if (bind(wanted)) {
-        bindings_ = std::move(wanted);
-        return {HotKeyStatus::ok, lastReference_};
-    }
-    // The keys registered before stay registered.
-    bind(bindings_);
-    return {HotKeyStatus::hotKeyExists, std::nullopt};
+    bindings_[++lastReference_] = {identifier, *shortcut};
+    scheduleBind();
+    return {HotKeyStatus::ok, lastReference_};
 }
 
 void PortalHotKeyService::unregisterHotKey(Reference reference) {
-    if (bindings_.erase(reference) == 0) {
-        return;
-    }
-    if (bindings_.empty()) {
-        cancelRebind();
-        closeSession();
-    } else {
-        scheduleRebind();
+    if (bindings_.erase(reference) != 0) {
+        scheduleBind();
     }
 }
 
@@ -149,18 +141,169 @@ void PortalHotKeyService::removePressHandler() {
     handler_ = nullptr;
 }
 
-bool PortalHotKeyService::bind(const Bindings& bindings) {
+void PortalHotKeyService::observeBindings(const BindingObserver& observer) {
+    observer_ = observer;
+}
+
+// Releasing a set and registering the next in one turn binds once.
+void PortalHotKeyService::scheduleBind() {
+    if (bindSource_ != 0) {
+        return;
+    }
+    bindSource_ = g_idle_add(
+        [](gpointer self) {
+            auto& service = *static_cast<PortalHotKeyService*>(self);
+            service.bindSource_ = 0;
+            service.bind();
+            return G_SOURCE_REMOVE;
+        },
+        this);
+}
+
+void PortalHotKeyService::bind() {
+    if (busy_) {
+        changed_ = true;
+        return;
+    }
+    changed_ = false;
     closeSession();
-    if (bindings.empty()) {
-        return true;
+    sessionBindings_ = bindings_;
+    if (sessionBindings_.empty()) {
+        report(DesktopBindings::Answer::answered);
+        return;
     }
-    session_ = createSession();
-    if (!session_) {
-        return false;
+    busy_ = true;
+    report(DesktopBindings::Answer::waiting);
+    GVariantBuilder options;
+    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
+    const std::string token = nextToken();
+    g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
+    g_variant_builder_add(&options, "{sv}", "session_handle_token",
+                          g_variant_new_string(sessionToken));
+    g_variant_builder_add(&options, "{sv}", "shortcuts", shortcutList());
+    request(
+        "CreateSession", g_variant_new("(a{sv})", &options), token,
+        [this](std::uint32_t response, GVariant* results) { sessionCreated(response, results); });
+}
+
+void PortalHotKeyService::sessionCreated(std::uint32_t response, GVariant* results) {
+    const auto handle = response == 0 ? pathIn(results, "session_handle") : std::nullopt;
+    if (!handle) {
+        busy_ = false;
+        if (!sessionEverMade_) {
+            // Said once: the owner replaces this service.
+            if (auto unavailable = std::exchange(unavailable_, nullptr)) {
+                unavailable();
+            }
+            return;
+        }
+        finish(DesktopBindings::Answer::refused);
+        return;
     }
+    session_ = handle;
+    sessionEverMade_ = true;
+    if (changed_) {
+        finish(std::nullopt);
+        return;
+    }
+    GVariantBuilder options;
+    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
+    const std::string token = nextToken();
+    g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
+    request("ListShortcuts", g_variant_new("(oa{sv})", session_->c_str(), &options), token,
+            [this](std::uint32_t listedResponse, GVariant* listedResults) {
+                listed(listedResponse, listedResults);
+            });
+}
+
+void PortalHotKeyService::listed(std::uint32_t response, GVariant* results) {
+    if (response == 0) {
+        takeTriggers(results);
+    }
+    const bool offeredTaken = std::ranges::all_of(sessionBindings_, [&](const auto& entry) {
+        return triggers_.contains(entry.second.shortcut.id);
+    });
+    if (changed_ || offeredTaken) {
+        finish(DesktopBindings::Answer::answered);
+        return;
+    }
+    // This desktop binds only what it is asked to bind, which may mean asking
+    // the person; a session may bind once.
+    GVariantBuilder options;
+    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
+    const std::string token = nextToken();
+    g_variant_builder_add(&options, "{sv}", "handle_token", g_variant_new_string(token.c_str()));
+    request("BindShortcuts",
+            g_variant_new("(o@a(sa{sv})sa{sv})", session_->c_str(), shortcutList(), "", &options),
+            token, [this](std::uint32_t boundResponse, GVariant* boundResults) {
+                bound(boundResponse, boundResults);
+            });
+}
+
+void PortalHotKeyService::bound(std::uint32_t response, GVariant* results) {
+    if (response != 0) {
+        finish(DesktopBindings::Answer::refused);
+        return;
+    }
+    takeTriggers(results);
+    finish(DesktopBindings::Answer::answered);
+}
+
+void PortalHotKeyService::finish(std::optional<DesktopBindings::Answer> answer) {
+    busy_ = false;
+    if (changed_) {
+        bind();
+        return;
+    }
+    if (answer) {
+        report(*answer);
+    }
+}
+
+void PortalHotKeyService::closeSession() {
+    triggers_.clear();
+    if (const auto session = std::exchange(session_, std::nullopt)) {
+        // No reply is awaited; the next call on the bus follows it in order,
+        // so a new session may take the same token at once.
+        g_dbus_connection_call(bus_, portalName, session->c_str(), "org.freedesktop.portal.Session",
+                               "Close", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
+                               nullptr, nullptr);
+    }
+}
+
+void PortalHotKeyService::report(DesktopBindings::Answer answer) {
+    if (!observer_) {
+        return;
+    }
+    DesktopBindings bindings{answer, {}};
+    for (const auto& [reference, binding] : sessionBindings_) {
+        const auto trigger = triggers_.find(binding.shortcut.id);
+        if (trigger != triggers_.end() && !trigger->second.empty()) {
+            bindings.triggers[binding.identifier.id] = trigger->second;
+        }
+    }
+    observer_(bindings);
+}
+
+// A desktop lists a shortcut it has no key for with an empty trigger
+// description, or leaves the description out when it does not say.
+void PortalHotKeyService::takeTriggers(GVariant* results) {
+    const Variant list =
+        owned(results == nullptr
+                  ? nullptr
+                  : g_variant_lookup_value(results, "shortcuts", G_VARIANT_TYPE("a(sa{sv})")));
+    if (!list) {
+        return;
+    }
+    for (const auto& shortcut : shortcutsIn(list.get())) {
+        triggers_[shortcut.id] = shortcut.triggerDescription.value_or("");
+    }
+}
+
+GVariant* PortalHotKeyService::shortcutList() const {
     GVariantBuilder shortcuts;
     g_variant_builder_init(&shortcuts, G_VARIANT_TYPE("a(sa{sv})"));
-    for (const auto& [reference, binding] : bindings) {
+    for (const auto& [reference, binding] : sessionBindings_) {
         GVariantBuilder details;
         g_variant_builder_init(&details, G_VARIANT_TYPE_VARDICT);
         g_variant_builder_add(&details, "{sv}", "description",
@@ -169,131 +312,78 @@ bool PortalHotKeyService::bind(const Bindings& bindings) {
                               g_variant_new_string(binding.shortcut.preferredTrigger.c_str()));
         g_variant_builder_add(&shortcuts, "(sa{sv})", binding.shortcut.id.c_str(), &details);
     }
-    GVariantBuilder options;
-    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-    g_variant_builder_add(&options, "{sv}", "handle_token",
-                          g_variant_new_string(nextToken().c_str()));
-    const auto answer =
-        request("BindShortcuts",
-                g_variant_new("(oa(sa{sv})sa{sv})", session_->c_str(), &shortcuts, "", &options));
-    const auto bound = answer ? boundIn(answer->results.get()) : std::vector<BoundPortalShortcut>{};
-    const bool granted =
-        answer && std::ranges::all_of(bindings, [&](const auto& entry) {
-            return PortalShortcuts::granted(answer->response, bound, entry.second.shortcut.id);
-        });
-    if (!granted) {
-        closeSession();
-        return false;
-    }
-    boundNow_ = bindings;
-    return true;
+    return g_variant_builder_end(&shortcuts);
 }
 
-std::optional<std::string> PortalHotKeyService::createSession() {
-    GVariantBuilder options;
-    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-    g_variant_builder_add(&options, "{sv}", "handle_token",
-                          g_variant_new_string(nextToken().c_str()));
-    g_variant_builder_add(&options, "{sv}", "session_handle_token",
-                          g_variant_new_string(nextToken().c_str()));
-    const auto answer = request("CreateSession", g_variant_new("(a{sv})", &options));
-    if (!answer || answer->response != 0) {
-        return std::nullopt;
-    }
-    return pathIn(answer->results.get(), "session_handle");
+void PortalHotKeyService::request(const char* method, GVariant* parameters,
+                                  const std::string& token, Answered answered) {
+    // The portal names the request after the caller and the token; waiting
+    // on that path before the call catches a Response sent before the reply.
+    const std::string path = std::string(portalPath) + "/request/" +
+                             pathElement(g_dbus_connection_get_unique_name(bus_)) + "/" + token;
+    waiting_[path] = std::move(answered);
+    g_dbus_connection_call(bus_, portalName, portalPath, shortcutsInterface, method, parameters,
+                           G_VARIANT_TYPE("(o)"), G_DBUS_CALL_FLAGS_NONE, G_MAXINT, cancellable_,
+                           &PortalHotKeyService::called, new Call{std::weak_ptr(lifetime_), path});
 }
 
-void PortalHotKeyService::closeSession() {
-    boundNow_.clear();
-    if (const auto session = std::exchange(session_, std::nullopt)) {
-        // No reply is awaited; the next call on the bus follows it in order.
-        g_dbus_connection_call(bus_, portalName, session->c_str(), sessionInterface, "Close",
-                               nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr,
-                               nullptr);
-    }
-}
-
-std::optional<PortalHotKeyService::Answer> PortalHotKeyService::request(const char* method,
-                                                                        GVariant* parameters) {
-    // Every Response of the portal is kept by its request's path, so an
-    // answer sent before the call's reply arrives is not missed.
-    std::map<std::string, Answer> answers;
-    const auto deadline =
-        g_get_monotonic_time() +
-        std::chrono::duration_cast<std::chrono::microseconds>(answerTimeout_).count();
-    g_main_context_push_thread_default(answers_);
-    const guint subscription = g_dbus_connection_signal_subscribe(
-        bus_, portalName, requestInterface, "Response", nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-        [](GDBusConnection*, const char*, const char* path, const char*, const char*,
-           GVariant* response, gpointer kept) {
-            Answer answer;
-            GVariant* results = nullptr;
-            g_variant_get(response, "(u@a{sv})", &answer.response, &results);
-            answer.results = owned(results);
-            (*static_cast<std::map<std::string, Answer>*>(kept))[path] = std::move(answer);
-        },
-        &answers, nullptr);
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus_, portalName, portalPath, shortcutsInterface, method, parameters, G_VARIANT_TYPE("(o)"),
-        G_DBUS_CALL_FLAGS_NONE, static_cast<int>(answerTimeout_.count()), nullptr, nullptr);
-    std::optional<Answer> answer;
-    if (reply != nullptr) {
-        const char* handle = nullptr;
-        g_variant_get(reply, "(&o)", &handle);
-        const std::string request = handle;
-        g_variant_unref(reply);
-        bool expired = false;
-        GSource* timer = g_timeout_source_new(
-            static_cast<guint>(std::max<gint64>(0, (deadline - g_get_monotonic_time()) / 1000)));
-        g_source_set_callback(
-            timer,
-            [](gpointer flag) {
-                *static_cast<bool*>(flag) = true;
-                return G_SOURCE_REMOVE;
-            },
-            &expired, nullptr);
-        g_source_attach(timer, answers_);
-        while (!answers.contains(request) && !expired) {
-            g_main_context_iteration(answers_, TRUE);
+void PortalHotKeyService::called(GObject* bus, GAsyncResult* result, gpointer data) {
+    const std::unique_ptr<Call> call(static_cast<Call*>(data));
+    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, nullptr);
+    const auto self = call->service.lock();
+    if (!self) {
+        if (reply != nullptr) {
+            g_variant_unref(reply);
         }
-        g_source_destroy(timer);
-        g_source_unref(timer);
-        if (answers.contains(request)) {
-            answer = answers.at(request);
-        } else {
-            // Ends whatever the desktop still shows for it.
-            g_dbus_connection_call(bus_, portalName, request.c_str(), requestInterface, "Close",
-                                   nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr,
-                                   nullptr);
-        }
-    }
-    g_dbus_connection_signal_unsubscribe(bus_, subscription);
-    g_main_context_pop_thread_default(answers_);
-    return answer;
-}
-
-void PortalHotKeyService::scheduleRebind() {
-    if (rebindSource_ != 0) {
         return;
     }
-    rebindSource_ = g_idle_add(
-        [](gpointer self) {
-            auto& service = *static_cast<PortalHotKeyService*>(self);
-            service.rebindSource_ = 0;
-            service.bind(service.bindings_);
-            return G_SOURCE_REMOVE;
-        },
-        this);
-}
-
-void PortalHotKeyService::cancelRebind() {
-    if (rebindSource_ != 0) {
-        g_source_remove(std::exchange(rebindSource_, 0));
+    auto& service = **self;
+    if (reply == nullptr) {
+        service.answer(call->expectedPath, failedResponse, nullptr);
+        return;
+    }
+    const char* handle = nullptr;
+    g_variant_get(reply, "(&o)", &handle);
+    const std::string path = handle;
+    g_variant_unref(reply);
+    if (path == call->expectedPath) {
+        return;
+    }
+    // A portal that names requests its own way: the answer comes on its path.
+    auto waiting = service.waiting_.extract(call->expectedPath);
+    if (waiting.empty()) {
+        return;
+    }
+    service.waiting_[path] = std::move(waiting.mapped());
+    if (auto early = service.early_.extract(path); !early.empty()) {
+        service.answer(path, early.mapped().first, early.mapped().second.get());
     }
 }
 
-std::string PortalHotKeyService::nextToken() {
-    return "velumo_" + std::to_string(++lastToken_) + "_" + std::to_string(g_random_int());
+void PortalHotKeyService::answer(const std::string& path, std::uint32_t response,
+                                 GVariant* results) {
+    auto waiting = waiting_.extract(path);
+    if (!waiting.empty()) {
+        waiting.mapped()(response, results);
+    }
+}
+
+void PortalHotKeyService::responded(GDBusConnection* /*bus*/, const char* /*sender*/,
+                                    const char* path, const char* /*interface*/,
+                                    const char* /*signal*/, GVariant* parameters, gpointer self) {
+    auto& service = *static_cast<PortalHotKeyService*>(self);
+    if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(ua{sv})"))) {
+        return;
+    }
+    std::uint32_t response = failedResponse;
+    GVariant* results = nullptr;
+    g_variant_get(parameters, "(u@a{sv})", &response, &results);
+    const Variant held = owned(results);
+    if (service.waiting_.contains(path)) {
+        service.answer(path, response, results);
+    } else {
+        service.early_[path] = {response, held};
+    }
 }
 
 void PortalHotKeyService::activated(GDBusConnection* /*bus*/, const char* /*sender*/,
@@ -310,13 +400,41 @@ void PortalHotKeyService::activated(GDBusConnection* /*bus*/, const char* /*send
     if (service.session_ != session || !service.handler_) {
         return;
     }
-    // Only a key the port still holds: one released but not yet rebound is not.
-    for (const auto& [reference, binding] : service.boundNow_) {
+    // Only a key still registered: one released but not yet rebound is not.
+    for (const auto& [reference, binding] : service.sessionBindings_) {
         if (binding.shortcut.id == id && service.bindings_.contains(reference)) {
             service.handler_(binding.identifier);
             return;
         }
     }
+}
+
+// The person gave or changed a key in the desktop's own settings.
+void PortalHotKeyService::shortcutsChanged(GDBusConnection* /*bus*/, const char* /*sender*/,
+                                           const char* /*path*/, const char* /*interface*/,
+                                           const char* /*signal*/, GVariant* parameters,
+                                           gpointer self) {
+    auto& service = *static_cast<PortalHotKeyService*>(self);
+    if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(oa(sa{sv}))"))) {
+        return;
+    }
+    const char* session = nullptr;
+    GVariant* list = nullptr;
+    g_variant_get(parameters, "(&o@a(sa{sv}))", &session, &list);
+    const Variant held = owned(list);
+    if (service.session_ != session) {
+        return;
+    }
+    for (const auto& shortcut : shortcutsIn(list)) {
+        service.triggers_[shortcut.id] = shortcut.triggerDescription.value_or("");
+    }
+    if (!service.busy_) {
+        service.report(DesktopBindings::Answer::answered);
+    }
+}
+
+std::string PortalHotKeyService::nextToken() {
+    return "velumo" + std::to_string(++lastToken_);
 }
 
 }  // namespace velumo

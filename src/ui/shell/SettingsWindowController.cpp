@@ -14,6 +14,7 @@
 #include "design/NativeAccentButton.h"
 #include "design/NativeCardView.h"
 #include "design/NativeDesignSystem.h"
+#include "shell/HotKeyMessages.h"
 
 namespace velumo {
 
@@ -84,6 +85,9 @@ SettingsWindowController::SettingsWindowController(AppDataStore& store,
     window_.signal_key_press_event().connect(
         [this](GdkEventKey* event) { return keyPressed(event); }, false);
     canvas_.show_all();
+    hotKeysObserver_ = NotificationCenter::defaultCenter().addObserver(
+        std::string(hotKeysDidChange), &hotKeys_,
+        [this](const Notification&) { updateHotKeyNote(); });
 }
 
 Gtk::Widget& SettingsWindowController::makeContent() {
@@ -158,16 +162,14 @@ Gtk::Widget* SettingsWindowController::behaviourCard() {
     for (auto* field :
          {&shortcutField_, &previousWindowShortcutField_, &nextWindowShortcutField_}) {
         field->set_size_request(captureFieldWidth, -1);
+        field->onRefusal([this](const std::string& text) { showShortcutProblem(text); });
     }
-    portalNote_ = note("快捷键由桌面登记，可在系统的键盘快捷键设置中查看或更改。");
-    desktopShortcutHelp_ = makeDesktopShortcutHelp();
-    for (auto* shown : {portalNote_, desktopShortcutHelp_}) {
-        // Only the session's backend shows its part.
-        shown->show_all();
-        shown->set_no_show_all(true);
-        shown->hide();
-        content->pack_start(*shown, Gtk::PACK_SHRINK);
-    }
+    shortcutProblem_ = nativeLabel("", 11, Pango::WEIGHT_NORMAL, NativeTextColor::label);
+    shortcutProblem_->set_no_show_all(true);
+    shortcutProblem_->hide();
+    hotKeyNote_ = nativeVStack({}, 8);
+    content->pack_start(*shortcutProblem_, Gtk::PACK_SHRINK);
+    content->pack_start(*hotKeyNote_, Gtk::PACK_SHRINK);
     content->pack_start(keepRunning_, Gtk::PACK_SHRINK);
     content->pack_start(toolbarHide_, Gtk::PACK_SHRINK);
     content->pack_start(*note("控制栏自动隐藏开启后会覆盖网页；关闭时网页始终从控制栏下方开始。"),
@@ -177,16 +179,20 @@ Gtk::Widget* SettingsWindowController::behaviourCard() {
 }
 
 void SettingsWindowController::setHotKeyBackend(HotKeyBackend backend) {
-    portalNote_->set_visible(backend == HotKeyBackend::portal);
-    desktopShortcutHelp_->set_visible(backend == HotKeyBackend::keyGrabsWhileFocused);
+    hotKeyBackend_ = backend;
+    updateHotKeyNote();
 }
 
-Gtk::Widget* SettingsWindowController::makeDesktopShortcutHelp() {
-    auto* help = nativeVStack(
-        {note("在 Wayland 桌面上，快捷键仅在 Velumo 窗口处于前台时有效。"),
-         note("要在任何应用处于前台时使用，请在系统的键盘设置中添加自定义快捷键，命令如下：")},
-        8);
-    for (const auto& [title, command] : HotKeyBackends::desktopShortcutCommands()) {
+void SettingsWindowController::updateHotKeyNote() {
+    // The rows are managed: destroying them frees them.
+    for (auto* child : hotKeyNote_->get_children()) {
+        gtk_widget_destroy(child->gobj());
+    }
+    const auto shown = HotKeyMessages::note(hotKeyBackend_, hotKeys_.desktopBindings());
+    for (const auto& line : shown.lines) {
+        hotKeyNote_->pack_start(*note(line), Gtk::PACK_SHRINK);
+    }
+    for (const auto& [title, command] : shown.commands) {
         auto* text = Gtk::make_managed<Gtk::Label>();
         text->set_markup("<tt>" + Glib::Markup::escape_text(command) + "</tt>");
         text->set_selectable(true);
@@ -197,9 +203,15 @@ Gtk::Widget* SettingsWindowController::makeDesktopShortcutHelp() {
         auto* row = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, 12);
         row->pack_start(*label, Gtk::PACK_SHRINK);
         row->pack_start(*text, Gtk::PACK_EXPAND_WIDGET);
-        help->pack_start(*row, Gtk::PACK_SHRINK);
+        hotKeyNote_->pack_start(*row, Gtk::PACK_SHRINK);
     }
-    return help;
+    hotKeyNote_->show_all();
+    hotKeyNote_->set_visible(!shown.lines.empty());
+}
+
+void SettingsWindowController::showShortcutProblem(const std::string& text) {
+    shortcutProblem_->set_text(text);
+    shortcutProblem_->set_visible(!text.empty());
 }
 
 Gtk::Box* SettingsWindowController::settingRow(const std::string& title, Gtk::Widget& control) {
@@ -240,9 +252,10 @@ void SettingsWindowController::loadSettings() {
     opacityValue_.set_text(WindowGeometry::percentText(loaded.opacity));
     iconPopup_.set_active(loaded.iconPosition);
     themeControl_.setSelectedSegment(loaded.themeSegment);
-    shortcutField_.set_text(loaded.shortcut);
-    previousWindowShortcutField_.set_text(loaded.previousWindowShortcut);
-    nextWindowShortcutField_.set_text(loaded.nextWindowShortcut);
+    shortcutField_.setShortcut(loaded.shortcut);
+    previousWindowShortcutField_.setShortcut(loaded.previousWindowShortcut);
+    nextWindowShortcutField_.setShortcut(loaded.nextWindowShortcut);
+    showShortcutProblem("");
     keepRunning_.set_active(loaded.keepRunning);
     toolbarHide_.set_active(loaded.autoHideToolbar);
     startAtLogin_.set_active(loaded.startAtLogin);
@@ -262,9 +275,9 @@ SettingsForm SettingsWindowController::form() const {
     current.opacity = opacitySlider_.get_value();
     current.iconPosition = iconPopup_.get_active_row_number();
     current.themeSegment = themeControl_.selectedSegment();
-    current.shortcut = shortcutField_.get_text();
-    current.previousWindowShortcut = previousWindowShortcutField_.get_text();
-    current.nextWindowShortcut = nextWindowShortcutField_.get_text();
+    current.shortcut = shortcutField_.shortcut();
+    current.previousWindowShortcut = previousWindowShortcutField_.shortcut();
+    current.nextWindowShortcut = nextWindowShortcutField_.shortcut();
     current.keepRunning = keepRunning_.get_active();
     current.autoHideToolbar = toolbarHide_.get_active();
     current.startAtLogin = startAtLogin_.get_active();
@@ -274,9 +287,9 @@ SettingsForm SettingsWindowController::form() const {
 void SettingsWindowController::saveSettings() {
     const auto outcome = form().save(store_, hotKeys_, autostart_);
     if (outcome.restoreShortcuts) {
-        shortcutField_.set_text(outcome.stored.shortcut);
-        previousWindowShortcutField_.set_text(outcome.stored.previousWindowShortcut);
-        nextWindowShortcutField_.set_text(outcome.stored.nextWindowShortcut);
+        shortcutField_.setShortcut(outcome.stored.shortcut);
+        previousWindowShortcutField_.setShortcut(outcome.stored.previousWindowShortcut);
+        nextWindowShortcutField_.setShortcut(outcome.stored.nextWindowShortcut);
     }
     if (outcome.settingsSaved) {
         applyNativeTheme(outcome.stored.themePreference);

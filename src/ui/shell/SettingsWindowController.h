@@ -12,6 +12,7 @@
 #include <gtkmm/window.h>
 #include <gtkmm/windowgroup.h>
 
+#include "NotificationCenter.h"
 #include "app/AutostartEntry.h"
 #include "data/AppDataStore.h"
 #include "design/NativeCanvasView.h"
@@ -47,7 +48,8 @@ class SettingsWindowController {
     // a refusal is shown as an alert on the window, which stays open.
     void saveSettings();
 
-    // What binds the hot keys decides what the window says under them.
+    // What binds the hot keys decides what the window says under them: for
+    // the desktop portal, which keys the desktop gave, following its answers.
     void setHotKeyBackend(HotKeyBackend backend);
 
     Gtk::Window& window() { return window_; }
@@ -56,7 +58,8 @@ class SettingsWindowController {
     Gtk::Widget& makeContent();
     Gtk::Widget* appearanceCard();
     Gtk::Widget* behaviourCard();
-    Gtk::Widget* makeDesktopShortcutHelp();
+    void updateHotKeyNote();
+    void showShortcutProblem(const std::string& text);
     Gtk::Box* settingRow(const std::string& title, Gtk::Widget& control);
     bool opacityChanged(double value);
     bool keyPressed(const GdkEventKey* event);
@@ -79,10 +82,13 @@ class SettingsWindowController {
     Gtk::CheckButton keepRunning_{"关闭最后一个窗口后继续运行"};
     Gtk::CheckButton toolbarHide_{"自动隐藏浮窗控制栏"};
     Gtk::CheckButton startAtLogin_{"登录时启动"};
-    // Under the shortcuts, shown by the session's hot-key backend: a word on
-    // the portal's binding, or how to bind a desktop shortcut instead.
-    Gtk::Widget* portalNote_ = nullptr;
-    Gtk::Widget* desktopShortcutHelp_ = nullptr;
+    HotKeyBackend hotKeyBackend_ = HotKeyBackend::keyGrabs;
+    // Under the shortcuts: why a pressed combination was refused; what the
+    // session's hot-key backend did with the keys, and the commands to bind
+    // in the desktop's own settings for those without a key.
+    Gtk::Label* shortcutProblem_ = nullptr;
+    Gtk::Box* hotKeyNote_ = nullptr;
+    NotificationCenter::Token hotKeysObserver_;
     HotKeyCaptureField shortcutField_;
     HotKeyCaptureField previousWindowShortcutField_;
     HotKeyCaptureField nextWindowShortcutField_;
