@@ -52,7 +52,7 @@ void ApplicationLifecycle::registerHotKeys() {
         deferred_.async(whileAlive(
             lifetime_,
             [message = std::string(applied.error().description())](ApplicationLifecycle& self) {
-                self.services_.application.runAlert(message, {}, {});
+                self.services_.application.showAlert(message, {});
             }));
     }
 }
