@@ -1,18 +1,25 @@
 #include "browser/FloatingPanel.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
+#include <gdk/gdkx.h>
 #include <glibmm/main.h>
 #include <gtkmm/drawingarea.h>
 
 #include "browser/ScreenLayout.h"
+#include "browser/SwayPlacement.h"
 
 namespace velumo {
 namespace {
 
 constexpr int edgeThickness = 5;
 constexpr int cornerLength = 14;
+// Corrections of the window manager's placement before the panel gives up
+// and stays where it was put, and how long it watches for the need.
+constexpr int placingLimit = 3;
+constexpr std::chrono::milliseconds placingPeriod{2000};
 
 struct EdgeHandle {
     Gdk::WindowEdge edge;
@@ -80,6 +87,9 @@ class FloatingPanel::ResizeEdge : public Gtk::DrawingArea {
 
 FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
     set_decorated(false);
+    // Tiling window managers (sway, i3) float utility windows; the type still
+    // lets the panel be resized, which a fixed size would not.
+    set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
     set_skip_taskbar_hint(true);
     set_skip_pager_hint(true);
     set_default_size(static_cast<int>(WindowGeometry::initialPanelSize.width),
@@ -100,6 +110,7 @@ FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
 }
 
 FloatingPanel::~FloatingPanel() {
+    placingTimeout_.disconnect();
     sheets_.clear();
     group_->remove_window(*this);
 }
@@ -153,6 +164,7 @@ void FloatingPanel::setFrame(Rect frame) {
     if (hiddenAt_) {
         hiddenAt_ = Point{frame.x, frame.y};
     }
+    placeAt({frame.x, frame.y});
     move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
     resize(static_cast<int>(std::lround(frame.width)), static_cast<int>(std::lround(frame.height)));
 }
@@ -160,6 +172,62 @@ void FloatingPanel::setFrame(Rect frame) {
 void FloatingPanel::setAlwaysOnTop(bool on) {
     alwaysOnTop_ = on;
     set_keep_above(on);
+}
+
+void FloatingPanel::on_realize() {
+    Gtk::Window::on_realize();
+    // A group of its own for the window manager too: some (KWin, openbox)
+    // keep a utility window with the windows of its group, hiding it or
+    // stacking it above them, and a floating page belongs to none of them.
+    gdk_window_set_group(get_window()->gobj(), get_window()->gobj());
+}
+
+void FloatingPanel::placeAt(Point origin) {
+    if (!SwayPlacement::available()) {
+        return;
+    }
+    placing_ = origin;
+    placingTries_ = 0;
+    placingAwaitsMap_ = !get_mapped();
+    // Sway has answered long before; later moves are the person's.
+    placingTimeout_.disconnect();
+    placingTimeout_ = Glib::signal_timeout().connect(
+        [this] {
+            placing_.reset();
+            return false;
+        },
+        static_cast<unsigned>(placingPeriod.count()));
+}
+
+bool FloatingPanel::on_configure_event(GdkEventConfigure* event) {
+    const bool handled = Gtk::Window::on_configure_event(event);
+    correctPlacement(false);
+    return handled;
+}
+
+bool FloatingPanel::on_map_event(GdkEventAny* event) {
+    const bool handled = Gtk::Window::on_map_event(event);
+    correctPlacement(true);
+    return handled;
+}
+
+// Sway centres the panel when it maps it and when the panel asks for a new
+// size or place; the place Velumo gave it is asked for again.
+void FloatingPanel::correctPlacement(bool mapped) {
+    if (!placing_ || (placingAwaitsMap_ && !mapped)) {
+        return;
+    }
+    placingAwaitsMap_ = false;
+    const Rect now = frame();
+    if (Point{now.x, now.y} != *placing_ && placingTries_ < placingLimit) {
+        ++placingTries_;
+        SwayPlacement::move(GDK_WINDOW_XID(get_window()->gobj()), *placing_);
+    } else if (!mapped) {
+        // Placed as asked (the map itself comes before sway centres it), or
+        // given up.
+        placing_.reset();
+        placingTimeout_.disconnect();
+    }
 }
 
 void FloatingPanel::on_hide() {
@@ -176,6 +244,7 @@ void FloatingPanel::on_hide() {
 
 void FloatingPanel::on_show() {
     if (hiddenAt_) {
+        placeAt(*hiddenAt_);
         move(static_cast<int>(std::lround(hiddenAt_->x)),
              static_cast<int>(std::lround(hiddenAt_->y)));
         hiddenAt_.reset();
