@@ -20,6 +20,10 @@ constexpr int cornerLength = 14;
 // and stays where it was put, and how long it watches for the need.
 constexpr int placingLimit = 3;
 constexpr std::chrono::milliseconds placingPeriod{2000};
+// How long a shown panel waits for the window manager to map it (or, once
+// unmapped, to say it still holds it) before it asks again, and how often.
+constexpr std::chrono::milliseconds mapWatchPeriod{400};
+constexpr int mapLimit = 3;
 
 struct EdgeHandle {
     Gdk::WindowEdge edge;
@@ -111,6 +115,7 @@ FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
 
 FloatingPanel::~FloatingPanel() {
     placingTimeout_.disconnect();
+    mapWatch_.disconnect();
     sheets_.clear();
     group_->remove_window(*this);
 }
@@ -139,7 +144,9 @@ void FloatingPanel::setMinimumSize(Size size) {
     Gdk::Geometry geometry{};
     geometry.min_width = static_cast<int>(size.width);
     geometry.min_height = static_cast<int>(size.height);
-    set_geometry_hints(*this, geometry, Gdk::HINT_MIN_SIZE);
+    // The panel is always placed on purpose: at every map, the window manager
+    // keeps the position it has rather than choosing one.
+    set_geometry_hints(*this, geometry, Gdk::HINT_MIN_SIZE | Gdk::HINT_USER_POS);
 }
 
 Rect FloatingPanel::frame() const {
@@ -206,6 +213,7 @@ bool FloatingPanel::on_configure_event(GdkEventConfigure* event) {
 }
 
 bool FloatingPanel::on_map_event(GdkEventAny* event) {
+    mapWatch_.disconnect();
     const bool handled = Gtk::Window::on_map_event(event);
     correctPlacement(true);
     return handled;
@@ -239,6 +247,7 @@ void FloatingPanel::on_hide() {
             sheet.dialog->hide();
         }
     }
+    mapWatch_.disconnect();
     Gtk::Window::on_hide();
 }
 
@@ -250,12 +259,54 @@ void FloatingPanel::on_show() {
         hiddenAt_.reset();
     }
     Gtk::Window::on_show();
+    mapTries_ = 0;
+    watchMap();
     for (Sheet& sheet : sheets_) {
         if (sheet.waiting) {
             sheet.waiting = false;
             sheet.dialog->show();
         }
     }
+}
+
+bool FloatingPanel::on_unmap_event(GdkEventAny* event) {
+    // Unmapped while GTK still shows it: iconified, or let go by the window
+    // manager; which one shows once the window manager is done.
+    if (get_mapped()) {
+        watchMap();
+    }
+    return Gtk::Window::on_unmap_event(event);
+}
+
+void FloatingPanel::watchMap() {
+    mapWatch_.disconnect();
+    mapWatch_ = Glib::signal_timeout().connect(
+        [this] {
+            if (get_mapped() && !heldByWindowManager() && mapTries_ < mapLimit) {
+                ++mapTries_;
+                get_window()->show();
+                watchMap();
+            }
+            return false;
+        },
+        static_cast<unsigned>(mapWatchPeriod.count()));
+}
+
+// The window manager keeps WM_STATE on the windows it manages and removes it,
+// or sets it to WithdrawnState (0), once it has let one go.
+bool FloatingPanel::heldByWindowManager() {
+    const GdkAtom wmState = gdk_atom_intern_static_string("WM_STATE");
+    GdkAtom type = nullptr;
+    gint format = 0;
+    gint length = 0;
+    guchar* data = nullptr;
+    // Items of format 32 come as longs, as from Xlib.
+    const bool held = gdk_property_get(get_window()->gobj(), wmState, wmState, 0, 1, FALSE, &type,
+                                       &format, &length, &data) == TRUE &&
+                      format == 32 && length >= static_cast<gint>(sizeof(long)) &&
+                      *reinterpret_cast<const long*>(data) != 0;
+    g_free(data);
+    return held;
 }
 
 void FloatingPanel::showSheet(std::unique_ptr<Gtk::Dialog> dialog,
