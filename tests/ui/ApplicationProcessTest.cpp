@@ -281,9 +281,19 @@ TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile)
 TEST_F(RunningApplication, RefusesWindowsBeyondTheLimitWithOneAlertAndWithoutWaiting) {
     start(std::vector<std::string>(BrowserWindowManager::windowLimit, server_.url("/one")));
     ASSERT_TRUE(runUntil([&] { return floatingWindows().size() == 5; }));
+    // The person works in one of them (they lie in the middle of the
+    // screen); the alert comes over it.
+    click({720, 450});
+    ASSERT_TRUE(runUntil([&] {
+        const auto active = other_.activeWindow();
+        return std::ranges::any_of(windows(), [&](const ClientWindow& window) {
+            return active == window.id && window.title == "Page one";
+        });
+    }));
     VelumoProcess sixth(home_, {server_.url("/two")});
     EXPECT_EQ(sixth.waitForExit(), 1);
     EXPECT_THAT(sixth.output(), ::testing::HasSubstr("最多同时打开 5 个浮窗"));
+    EXPECT_TRUE(runUntil([&] { return !windows().empty() && windows().back().dialog; }));
 
     EXPECT_EQ(startAgain(std::vector<std::string>(9, server_.url("/two"))), 1);
     std::vector<std::string> launch{"launch", "com.orvantis.velumo"};

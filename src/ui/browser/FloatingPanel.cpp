@@ -181,14 +181,6 @@ void FloatingPanel::setAlwaysOnTop(bool on) {
     set_keep_above(on);
 }
 
-void FloatingPanel::on_realize() {
-    Gtk::Window::on_realize();
-    // A group of its own for the window manager too: some (KWin, openbox)
-    // keep a utility window with the windows of its group, hiding it or
-    // stacking it above them, and a floating page belongs to none of them.
-    gdk_window_set_group(get_window()->gobj(), get_window()->gobj());
-}
-
 void FloatingPanel::placeAt(Point origin) {
     if (!SwayPlacement::available()) {
         return;

@@ -60,7 +60,6 @@ class FloatingPanel : public Gtk::Window {
     void closeSheets();
 
   protected:
-    void on_realize() override;
     void on_show() override;
     void on_hide() override;
     bool on_configure_event(GdkEventConfigure* event) override;
