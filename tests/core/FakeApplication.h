@@ -22,6 +22,10 @@ class FakeApplication final : public ApplicationPort {
         log_.push_back(line);
         return answer;
     }
+    // The same line as an alert that waits.
+    void showAlert(const std::string& message, const std::string& informative) override {
+        runAlert(message, informative, {});
+    }
     void activateApplication() override { log_.push_back("activate"); }
 
     std::size_t answer = 0;

@@ -69,5 +69,17 @@ TEST(LaunchArguments, TheAlertQuotesAShortenedValidText) {
         "浮窗只显示网页，“/tmp/\xef\xbf\xbd.html” 是本机上的文件。");
 }
 
+TEST(LaunchArguments, OneRequestGetsOneAlertHoweverManyAddressesItRefused) {
+    const OpenRefusal full{"最多同时打开 5 个浮窗", "请先关闭一个不再使用的窗口。"};
+    const OpenRefusal fileA{"无法打开本地文件", "A"};
+    const OpenRefusal fileB{"无法打开本地文件", "B"};
+    EXPECT_EQ(LaunchArguments::alertFor({full, full, full}), full);
+    EXPECT_EQ(LaunchArguments::alertFor({fileA, fileB, fileB}),
+              (OpenRefusal{"无法打开本地文件", "A另有 2 个地址同样没有打开。"}));
+    EXPECT_EQ(LaunchArguments::alertFor({fileA, full, fileB}),
+              (OpenRefusal{"有 3 个地址没有打开",
+                           "无法打开本地文件：2 个\n最多同时打开 5 个浮窗：1 个"}));
+}
+
 }  // namespace
 }  // namespace velumo

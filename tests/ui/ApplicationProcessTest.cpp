@@ -21,6 +21,7 @@
 #include "TestWebServer.h"
 #include "UiTestSupport.h"
 #include "VelumoProcess.h"
+#include "browser/BrowserWindowManager.h"
 #include "data/AppDataStore.h"
 
 // After every other header: Xlib's macros clash with theirs.
@@ -236,7 +237,7 @@ TEST_F(RunningApplication, RunsOnceShowingTheWorkbenchAndOutlivesItsLastWindow) 
     expectCleanExit();
 }
 
-TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplay) {
+TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplayButARunSaysWhatIsMissing) {
     const VelumoProcess::Environment headless{{"DISPLAY", std::nullopt},
                                               {"WAYLAND_DISPLAY", std::nullopt}};
     VelumoProcess version(home_, {"--version"}, headless);
@@ -246,6 +247,13 @@ TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplay) {
     EXPECT_EQ(help.waitForExit(), 0);
     EXPECT_THAT(help.output(), ::testing::HasSubstr("[网址…]"));
     EXPECT_THAT(help.output(), ::testing::HasSubstr("--new-window"));
+
+    // A Wayland session without XWayland.
+    VelumoProcess run(home_, {}, {{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", "wayland-0"}});
+    EXPECT_EQ(run.waitForExit(), 1);
+    EXPECT_THAT(run.output(),
+                ::testing::AllOf(::testing::HasSubstr("在 Wayland 桌面上需要 XWayland"),
+                                 ::testing::HasSubstr("through XWayland")));
 }
 
 TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile) {
@@ -268,6 +276,39 @@ TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile)
 
     // Ending the run answers the alert first.
     app_->signal(SIGINT);
+    expectCleanExit();
+}
+
+// Nobody waits for the window limit's alert: not the caller, not the
+// requests after it, not the end of the run.
+TEST_F(RunningApplication, RefusesWindowsBeyondTheLimitWithOneAlertAndWithoutWaiting) {
+    start(std::vector<std::string>(BrowserWindowManager::windowLimit, server_.url("/one")));
+    ASSERT_TRUE(runUntil([&] { return floatingWindows().size() == 5; }));
+    // The person works in one of them (they lie in the middle of the
+    // screen); the alert comes over it.
+    click({720, 450});
+    ASSERT_TRUE(runUntil([&] {
+        const auto active = other_.activeWindow();
+        return std::ranges::any_of(windows(), [&](const ClientWindow& window) {
+            return active == window.id && window.title == "Page one";
+        });
+    }));
+    VelumoProcess sixth(home_, {server_.url("/two")});
+    EXPECT_EQ(sixth.waitForExit(), 1);
+    EXPECT_THAT(sixth.output(), ::testing::HasSubstr("最多同时打开 5 个浮窗"));
+    EXPECT_TRUE(runUntil([&] { return !windows().empty() && windows().back().dialog; }));
+
+    EXPECT_EQ(startAgain(std::vector<std::string>(9, server_.url("/two"))), 1);
+    std::vector<std::string> launch{"launch", "com.orvantis.velumo"};
+    launch.insert(launch.end(), 40, server_.url("/three"));
+    gapplication(launch);
+    const auto alerts = [&] { return std::ranges::count_if(windows(), &ClientWindow::dialog); };
+    ASSERT_TRUE(runUntil([&] { return alerts() == 1; }));
+    runFor(std::chrono::milliseconds(500));
+    EXPECT_EQ(alerts(), 1);
+    EXPECT_EQ(floatingWindows().size(), 5U);
+
+    app_->signal(SIGTERM);
     expectCleanExit();
 }
 

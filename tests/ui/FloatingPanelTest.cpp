@@ -167,11 +167,9 @@ TEST_F(FloatingPanel, AutoHideWaitsForAHeldButtonTheMenuOrADialogButHidesOnLeavi
 // X forgets where an unmapped window was, and GTK would put it back where it
 // last asked, not where the person moved it.
 TEST_F(FloatingPanel, AHiddenWindowComesBackWhereThePersonLeftIt) {
+    auto window = openPlain();
     for (const bool corner : {false, true}) {
         SCOPED_TRACE(corner ? "corner pop-up" : "window");
-        // A window of its own for each mode: after a window has been hidden
-        // and shown, GTK can leave a later resize waiting for good.
-        auto window = openPlain();
         if (corner) {
             window->toolbarToggleMode();
             ASSERT_TRUE(runUntil([&] { return hasSize(*window, 480, 320); }));

@@ -68,8 +68,14 @@ std::optional<std::string> FloatingWindowTest::evaluate(BrowserWindowController&
     return evaluateScript(window.webView(), script);
 }
 
-bool FloatingWindowTest::waitForFrame(BrowserWindowController& window, Rect frame) {
-    return runUntil([&] { return window.panel().frame() == frame; });
+::testing::AssertionResult FloatingWindowTest::waitForFrame(BrowserWindowController& window,
+                                                            Rect frame) {
+    if (runUntil([&] { return window.panel().frame() == frame; })) {
+        return ::testing::AssertionSuccess();
+    }
+    const Rect seen = window.panel().frame();
+    return ::testing::AssertionFailure()
+           << "the frame is " << seen.x << "," << seen.y << " " << seen.width << "x" << seen.height;
 }
 
 Point FloatingWindowTest::panelPoint(BrowserWindowController& window, double x, double y) {

@@ -45,7 +45,7 @@ class FloatingWindowTest : public UiTest {
     bool waitForPage(BrowserWindowController& window, const std::string& suffix);
     std::optional<std::string> evaluate(BrowserWindowController& window, const std::string& script);
     // Waits until the window manager shows the panel with this frame.
-    bool waitForFrame(BrowserWindowController& window, Rect frame);
+    static ::testing::AssertionResult waitForFrame(BrowserWindowController& window, Rect frame);
 
     // A point of the panel in root coordinates, from its top-left corner.
     static Point panelPoint(BrowserWindowController& window, double x, double y);

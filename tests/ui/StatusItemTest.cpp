@@ -11,7 +11,7 @@
 #include <gtkmm/checkmenuitem.h>
 #include <gtkmm/icontheme.h>
 
-#include "../core/FakeWindow.h"
+#include "../core/FakeApplication.h"
 #include "../core/TemporaryFolder.h"
 #include "FloatingWindowFixture.h"
 #include "StatusNotifierWatcher.h"
@@ -24,21 +24,6 @@ namespace {
 
 using Entries = std::vector<StatusNotifierWatcher::MenuEntry>;
 using Labels = std::vector<std::string>;
-
-// Answers the window set's alerts with the chosen button and records their
-// messages.
-class ScriptedAlerts : public ApplicationPort {
-  public:
-    std::size_t runAlert(const std::string& message, const std::string&,
-                         const std::vector<std::string>&) override {
-        shown.push_back(message);
-        return answer;
-    }
-    void activateApplication() override {}
-
-    std::size_t answer = 0;
-    Labels shown;
-};
 
 Labels labels(const Entries& entries) {
     Labels result;
@@ -84,7 +69,8 @@ struct StatusItem {
     }
 
     StatusNotifierWatcher panel;
-    ScriptedAlerts alerts;
+    FakeWindow::Log alertLog;
+    FakeApplication alerts{alertLog};
     int workbenchShown = 0;
     int settingsShown = 0;
     int quitRequested = 0;
@@ -265,13 +251,14 @@ TEST_F(StatusItemTest, CommandsReachTheShellAndTheWindowSet) {
 
 TEST_F(StatusItemTest, CloseAllAsksFirstAndCancellingClosesNothing) {
     item_.choose("关闭全部窗口");
-    EXPECT_TRUE(item_.alerts.shown.empty());
+    EXPECT_TRUE(item_.alertLog.empty());
 
     open("一", true);
     open("二", false);
     item_.alerts.answer = 1;
     item_.choose("关闭全部窗口");
-    EXPECT_EQ(item_.alerts.shown, Labels{"关闭全部浮窗？"});
+    EXPECT_EQ(item_.alertLog,
+              Labels{"alert:关闭全部浮窗？|所有正在播放的页面都会停止。|关闭全部|取消"});
     EXPECT_EQ(manager_.windows().size(), 2U);
 
     item_.alerts.answer = 0;

@@ -11,6 +11,7 @@
 #include <gtkmm/label.h>
 #include <gtkmm/scrolledwindow.h>
 
+#include "FakeApplication.h"
 #include "FloatingWindowFixture.h"
 #include "TestSettingsPortal.h"
 #include "WidgetQueries.h"
@@ -22,19 +23,6 @@
 
 namespace velumo::uitest {
 namespace {
-
-// Answers every alert at once, remembering its message.
-class RecordingApplication : public ApplicationPort {
-  public:
-    std::vector<std::string> alerts;
-
-    std::size_t runAlert(const std::string& message, const std::string&,
-                         const std::vector<std::string>&) override {
-        alerts.push_back(message);
-        return 0;
-    }
-    void activateApplication() override {}
-};
 
 // A square image of `side` pixels in the file format `type`; noise does not
 // compress, so a large one stays large.
@@ -138,7 +126,8 @@ class Workbench : public FloatingWindowTest {
     std::vector<Gtk::Widget*> gridRows() { return view().bookmarkGrid().get_children(); }
     std::vector<SiteButton*> tiles() { return all<SiteButton>(view().bookmarkGrid()); }
 
-    RecordingApplication application_;
+    FakeWindow::Log alerts_;
+    FakeApplication application_{alerts_};
     FaviconLoader favicons_;
     WorkbenchWindowController workbench_;
     int settingsShown_ = 0;
@@ -176,7 +165,7 @@ TEST_F(Workbench, ReturnOpensTheAddressInTheChosenModeAndAlwaysClearsTheField) {
     }
     field.set_text("第六个窗口");
     view().openButton().clicked();
-    EXPECT_EQ(application_.alerts, std::vector<std::string>{"最多同时打开 5 个浮窗"});
+    EXPECT_EQ(alerts_, FakeWindow::Log{"alert:最多同时打开 5 个浮窗|请先关闭一个不再使用的窗口。"});
     EXPECT_EQ(manager_.windows().size(), BrowserWindowManager::windowLimit);
     EXPECT_EQ(field.get_text(), "");
 }

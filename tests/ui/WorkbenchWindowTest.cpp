@@ -45,6 +45,10 @@ class WorkbenchWindow : public FloatingWindowTest {
         });
     }
 
+    bool iconified() {
+        return (workbench_.window().get_window()->get_state() & Gdk::WINDOW_STATE_ICONIFIED) != 0;
+    }
+
     Size contentSize() {
         int width = 0;
         int height = 0;
@@ -58,7 +62,7 @@ class WorkbenchWindow : public FloatingWindowTest {
     std::uint64_t xid_ = 0;
 };
 
-TEST_F(WorkbenchWindow, EveryShowCentresItAndTheCloseButtonOnlyHidesIt) {
+TEST_F(WorkbenchWindow, EveryShowCentresItButNotARestoreAndTheCloseButtonOnlyHidesIt) {
     // As the application lays it out before its first show.
     workbench_.prepare();
     workbench_.showWindow();
@@ -66,9 +70,19 @@ TEST_F(WorkbenchWindow, EveryShowCentresItAndTheCloseButtonOnlyHidesIt) {
     EXPECT_EQ(workbench_.window().get_title(), "Velumo");
     EXPECT_EQ(contentSize(), (Size{960, 680}));
 
-    // The place the user chose is not kept from one show to the next.
+    // Only a show places it: restored after minimising, it stays where the
+    // person put it.
     other_.requestMove(xid(), {10, 10});
     ASSERT_TRUE(runUntil([&] { return other_.frame(xid()).x == 10; }));
+    const Rect moved = other_.frame(xid());
+    workbench_.window().iconify();
+    ASSERT_TRUE(runUntil([&] { return iconified(); }));
+    workbench_.window().deiconify();
+    ASSERT_TRUE(runUntil([&] { return !iconified() && other_.frame(xid()).width > 0; }));
+    runFor(std::chrono::milliseconds(300));
+    EXPECT_EQ(other_.frame(xid()), moved);
+
+    // The place the user chose is not kept from one show to the next.
     other_.requestClose(xid());
     ASSERT_TRUE(runUntil([&] { return !workbench_.window().get_visible(); }));
     workbench_.showWindow();

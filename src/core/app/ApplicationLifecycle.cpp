@@ -83,7 +83,7 @@ void ApplicationLifecycle::alert(std::string message, std::string informative) {
     deferred_.async(
         whileAlive(lifetime_, [message = std::move(message),
                                informative = std::move(informative)](ApplicationLifecycle& self) {
-            self.services_.application.runAlert(message, informative, {});
+            self.services_.application.showAlert(message, informative);
         }));
 }
 

@@ -1,5 +1,8 @@
 #include "app/LaunchArguments.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <glib.h>
 
 #include "browser/NavigationPolicy.h"
@@ -49,6 +52,48 @@ std::expected<std::string, OpenRefusal> addressToOpen(std::string_view text, Sea
             "浮窗只显示以 http:// 或 https:// 开头的网页，" + quoted(trimmed) + " 不是网页地址。"});
     }
     return AddressResolver::resolve(trimmed, engine);
+}
+
+OpenRefusal alertFor(const std::vector<OpenRefusal>& refusals) {
+    const OpenRefusal& first = refusals.front();
+    if (std::ranges::all_of(refusals, [&](const OpenRefusal& each) { return each == first; })) {
+        return first;
+    }
+    std::vector<std::pair<std::string, std::size_t>> reasons;
+    for (const OpenRefusal& refusal : refusals) {
+        const auto known =
+            std::ranges::find(reasons, refusal.message, &decltype(reasons)::value_type::first);
+        if (known != reasons.end()) {
+            ++known->second;
+        } else {
+            reasons.emplace_back(refusal.message, 1);
+        }
+    }
+    const std::string others = std::to_string(refusals.size() - 1);
+    if (reasons.size() == 1) {
+        return {first.message, first.informative + "另有 " + others + " 个地址同样没有打开。"};
+    }
+    std::string informative;
+    for (const auto& [reason, count] : reasons) {
+        informative +=
+            (informative.empty() ? "" : "\n") + reason + "：" + std::to_string(count) + " 个";
+    }
+    return {"有 " + std::to_string(refusals.size()) + " 个地址没有打开", informative};
+}
+
+std::string missingDisplay(std::string_view display) {
+    const std::string name(display);
+    const std::string chinese =
+        (name.empty() ? "Velumo 找不到 X 显示（没有设置 DISPLAY）。"
+                      : "Velumo 无法打开 X 显示“" + name + "”。") +
+        "它通过 X11 运行，在 Wayland 桌面上需要 XWayland：请安装并启用 XWayland（Debian 软件包 "
+        "xwayland），或登录 X11 会话。";
+    const std::string english =
+        (name.empty() ? "Velumo finds no X display (DISPLAY is not set). "
+                      : "Velumo cannot open the X display \"" + name + "\". ") +
+        "It runs on X11, which a Wayland desktop provides through XWayland: install and enable "
+        "XWayland (the Debian package xwayland), or log in to an X11 session.";
+    return chinese + "\n" + english + "\n";
 }
 
 }  // namespace velumo::LaunchArguments

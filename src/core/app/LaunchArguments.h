@@ -3,6 +3,7 @@
 #include <expected>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/Models.h"
 
@@ -22,6 +23,16 @@ struct OpenRefusal {
 namespace LaunchArguments {
 
 std::expected<std::string, OpenRefusal> addressToOpen(std::string_view text, SearchEngine engine);
+
+// The one alert for what a single request refused (at least one refusal): a
+// refusal repeated for several addresses is shown once; different reasons
+// are listed with the number of addresses each refused.
+OpenRefusal alertFor(const std::vector<OpenRefusal>& refusals);
+
+// What the application says, in Chinese and in English, when it cannot open
+// `display` (empty when DISPLAY is unset): it runs on X11, through XWayland
+// on a Wayland desktop.
+std::string missingDisplay(std::string_view display);
 
 }  // namespace LaunchArguments
 }  // namespace velumo

@@ -39,24 +39,26 @@ void BrowserWindowManager::setWorkbenchPresenter(std::function<void()> presenter
     workbenchPresenter_ = std::move(presenter);
 }
 
-void BrowserWindowManager::createWindow(std::optional<std::string> url, BrowserWindowMode mode) {
+bool BrowserWindowManager::createWindow(std::optional<std::string> url, BrowserWindowMode mode) {
     bossHidden_.reset();
-    if (windows_.size() >= windowLimit) {
+    if (isFull()) {
+        // Whoever asked (a key, a menu, another process) goes on at once.
         if (application_) {
-            application_->runAlert("最多同时打开 5 个浮窗", "请先关闭一个不再使用的窗口。", {});
+            application_->showAlert(std::string(limitMessage), std::string(limitInformative));
         }
-        return;
+        return false;
     }
     const std::string address =
         url ? std::move(*url) : homeURL(store_.snapshot().settings.searchEngine);
     auto window = factory_ ? factory_(*this, address, mode) : nullptr;
     if (!window) {
-        return;
+        return false;
     }
     windows_.push_back(window);
     activeWindow_ = window;
     postChange();
     window->showWindow();
+    return true;
 }
 
 void BrowserWindowManager::remove(const FloatingWindow& window) {

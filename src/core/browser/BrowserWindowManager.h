@@ -28,6 +28,9 @@ using FloatingWindowFactory = std::function<std::shared_ptr<FloatingWindow>(
 class BrowserWindowManager {
   public:
     static constexpr std::size_t windowLimit = 5;
+    // The alert that refuses a window beyond the limit.
+    static constexpr std::string_view limitMessage = "最多同时打开 5 个浮窗";
+    static constexpr std::string_view limitInformative = "请先关闭一个不再使用的窗口。";
 
     explicit BrowserWindowManager(AppDataStore& store);
     BrowserWindowManager(const BrowserWindowManager&) = delete;
@@ -45,7 +48,10 @@ class BrowserWindowManager {
     std::shared_ptr<FloatingWindow> activeWindow() const { return activeWindow_.lock(); }
     int nextIndex() const { return nextIndex_; }
 
-    void createWindow(std::optional<std::string> url, BrowserWindowMode mode);
+    // Opens a window and answers true; with windowLimit windows open, shows
+    // the limit alert without waiting for it and answers false.
+    bool createWindow(std::optional<std::string> url, BrowserWindowMode mode);
+    bool isFull() const { return windows_.size() >= windowLimit; }
     void remove(const FloatingWindow& window);
     void markActive(const FloatingWindow& window);
     void showAll();

@@ -55,9 +55,11 @@ ApplicationDelegate::ApplicationDelegate() : application_(makeApplication()) {
     // this way rather than as a command line.
     application_->signal_open().connect(
         [this](const Gio::Application::type_vec_files& files, const Glib::ustring&) {
+            std::vector<std::string> uris;
             for (const auto& file : files) {
-                open(file->get_uri());
+                uris.push_back(file->get_uri());
             }
+            open(uris);
         });
     application_->signal_shutdown().connect([this] { shutdown(); });
 }
@@ -90,13 +92,45 @@ void ApplicationDelegate::addOptions() {
                                   "显示版本后退出", nullptr);
     application_->signal_handle_local_options().connect(
         [](const Glib::RefPtr<Glib::VariantDict>& options) {
-            if (!options->contains("version")) {
-                return -1;
+            if (options->contains("version")) {
+                std::printf("Velumo %s\n", std::string(ApplicationIdentity::version).c_str());
+                return EXIT_SUCCESS;
             }
-            std::printf("Velumo %s\n", std::string(ApplicationIdentity::version).c_str());
-            return EXIT_SUCCESS;
+            return canRunHere() ? -1 : EXIT_FAILURE;
         },
         false);
+}
+
+// A process that hands its command line to the running instance needs no
+// display; the first one does, and says what is missing where GTK would only
+// print "cannot open display".
+bool ApplicationDelegate::canRunHere() {
+    if (runsElsewhere() || gtk_init_check(nullptr, nullptr) == TRUE) {
+        return true;
+    }
+    const char* display = g_getenv("DISPLAY");
+    std::fputs(LaunchArguments::missingDisplay(display != nullptr ? display : "").c_str(), stderr);
+    return false;
+}
+
+// Asked before registering: registering as the first instance would start
+// the application, display and all.
+bool ApplicationDelegate::runsElsewhere() {
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (bus == nullptr) {
+        return false;
+    }
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", std::string(ApplicationIdentity::id).c_str()),
+        G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    gboolean owned = FALSE;
+    if (reply != nullptr) {
+        g_variant_get(reply, "(b)", &owned);
+        g_variant_unref(reply);
+    }
+    g_object_unref(bus);
+    return owned == TRUE;
 }
 
 void ApplicationDelegate::startup() {
@@ -178,27 +212,37 @@ int ApplicationDelegate::commandLine(const Glib::RefPtr<Gio::ApplicationCommandL
         }
         return EXIT_SUCCESS;
     }
-    bool refused = false;
-    for (const auto& text : texts) {
-        refused = !open(text) || refused;
+    const auto refused = open(texts);
+    if (!refused) {
+        return EXIT_SUCCESS;
     }
+    // The caller learns why at once; nobody waits for the alert.
+    line->printerr(refused->message + "：" + refused->informative + "\n");
     // Only a second process ends here; the first one's status is the run's.
-    return refused && line->is_remote() ? EXIT_FAILURE : EXIT_SUCCESS;
+    return line->is_remote() ? EXIT_FAILURE : EXIT_SUCCESS;
 }
 
-bool ApplicationDelegate::open(const std::string& text) {
-    const auto address = LaunchArguments::addressToOpen(
-        text, AppDataStore::shared().snapshot().settings.searchEngine);
-    if (!address) {
-        // After the handler returns, so the process that asked is not kept
-        // waiting for the alert.
-        MainQueue::async([this, refusal = address.error()] {
-            applicationPort_.runAlert(refusal.message, refusal.informative, {});
-        });
-        return false;
+std::optional<OpenRefusal> ApplicationDelegate::open(const std::vector<std::string>& texts) {
+    auto& windows = BrowserWindowManager::shared();
+    const SearchEngine engine = AppDataStore::shared().snapshot().settings.searchEngine;
+    std::vector<OpenRefusal> refusals;
+    for (const auto& text : texts) {
+        const auto address = LaunchArguments::addressToOpen(text, engine);
+        if (!address) {
+            refusals.push_back(address.error());
+        } else if (windows.isFull()) {
+            refusals.push_back({std::string(BrowserWindowManager::limitMessage),
+                                std::string(BrowserWindowManager::limitInformative)});
+        } else {
+            windows.createWindow(*address, BrowserWindowMode::window);
+        }
     }
-    BrowserWindowManager::shared().createWindow(*address, BrowserWindowMode::window);
-    return true;
+    if (refusals.empty()) {
+        return std::nullopt;
+    }
+    OpenRefusal alert = LaunchArguments::alertFor(refusals);
+    applicationPort_.showAlert(alert.message, alert.informative);
+    return alert;
 }
 
 void ApplicationDelegate::shutdown() {
@@ -210,7 +254,7 @@ void ApplicationDelegate::shutdown() {
 }
 
 void ApplicationDelegate::quit() {
-    // An alert runs a main loop of its own, which quitting the application
+    // A question runs a main loop of its own, which quitting the application
     // does not end: open dialogs are answered as closed (their cancel) first.
     // An answer may destroy other windows, so each is held meanwhile.
     GList* toplevels = gtk_window_list_toplevels();

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <giomm/applicationcommandline.h>
 #include <glib.h>
@@ -13,6 +15,7 @@
 #include "app/ApplicationLifecycle.h"
 #include "app/ApplicationShell.h"
 #include "app/GtkApplicationPort.h"
+#include "app/LaunchArguments.h"
 #include "browser/GioDesktopLauncher.h"
 #include "shell/HotKeyBackend.h"
 #include "shell/HotKeyService.h"
@@ -58,8 +61,12 @@ class ApplicationDelegate final : public ApplicationShell {
     void fallBackToKeyGrabs();
     void addActions();
     int commandLine(const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine);
-    // Opens a floating window on what `text` names; false when it is refused.
-    bool open(const std::string& text);
+    // False when this process cannot run the application, having said why.
+    static bool canRunHere();
+    static bool runsElsewhere();
+    // Opens a floating window on what each text names. Refused texts get one
+    // alert, whose texts are answered.
+    std::optional<OpenRefusal> open(const std::vector<std::string>& texts);
     void shutdown();
     static gboolean quitOnSignal(gpointer self);
 

@@ -352,11 +352,11 @@ void BrowserPage::loadFinished(std::optional<std::string_view> url,
     if (loading_ == Loading::failed) {
         return;
     }
-    const bool named = state_.arrived(url, title);
+    state_.arrived(url, title);
     fitPageToViewport();
     changed();
     if (loading_ == Loading::page) {
-        recordVisitOnceNamed(named);
+        recordVisitWithNextTitle();
     }
 }
 
@@ -383,14 +383,13 @@ void BrowserPage::titleChanged(WebKitWebView* view, GParamSpec*, gpointer self) 
     }
 }
 
-void BrowserPage::recordVisitOnceNamed(bool named) {
+// WebKit reports a title after the page has finished: the title, or the
+// rest of it when the page brought it in parts (a long one over the network,
+// one a script completes), whose first part is what shows at the finish.
+// The visit waits briefly for that title, so the history keeps the name the
+// bar ends up showing, not a part of it.
+void BrowserPage::recordVisitWithNextTitle() {
     ++finishedLoads_;
-    if (named) {
-        recordVisit();
-        return;
-    }
-    // WebKit may report the title just after the page finished; the visit
-    // waits for it briefly, so the history shows the page's name.
     visitAwaitingTitle_ = true;
     MainQueue::asyncAfter(titleGrace, [weak = Weak(weak_from_this()), load = finishedLoads_] {
         auto self = weak.lock();

@@ -72,7 +72,7 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     void showErrorPage(const std::string& html, const std::string& url);
     void loadStarted();
     void loadFinished(std::optional<std::string_view> url, std::optional<std::string_view> title);
-    void recordVisitOnceNamed(bool named);
+    void recordVisitWithNextTitle();
     void recordVisit();
     void setMuted(bool muted);
     // Shows a question about the page over the panel; `answered` runs with

@@ -1,18 +1,29 @@
 #include "browser/FloatingPanel.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
+#include <gdk/gdkx.h>
 #include <glibmm/main.h>
 #include <gtkmm/drawingarea.h>
 
 #include "browser/ScreenLayout.h"
+#include "browser/SwayPlacement.h"
 
 namespace velumo {
 namespace {
 
 constexpr int edgeThickness = 5;
 constexpr int cornerLength = 14;
+// Corrections of the window manager's placement before the panel gives up
+// and stays where it was put, and how long it watches for the need.
+constexpr int placingLimit = 3;
+constexpr std::chrono::milliseconds placingPeriod{2000};
+// How long a shown panel waits for the window manager to map it (or, once
+// unmapped, to say it still holds it) before it asks again, and how often.
+constexpr std::chrono::milliseconds mapWatchPeriod{400};
+constexpr int mapLimit = 3;
 
 struct EdgeHandle {
     Gdk::WindowEdge edge;
@@ -80,6 +91,9 @@ class FloatingPanel::ResizeEdge : public Gtk::DrawingArea {
 
 FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
     set_decorated(false);
+    // Tiling window managers (sway, i3) float utility windows; the type still
+    // lets the panel be resized, which a fixed size would not.
+    set_type_hint(Gdk::WINDOW_TYPE_HINT_UTILITY);
     set_skip_taskbar_hint(true);
     set_skip_pager_hint(true);
     set_default_size(static_cast<int>(WindowGeometry::initialPanelSize.width),
@@ -100,6 +114,8 @@ FloatingPanel::FloatingPanel() : group_(Gtk::WindowGroup::create()) {
 }
 
 FloatingPanel::~FloatingPanel() {
+    placingTimeout_.disconnect();
+    mapWatch_.disconnect();
     sheets_.clear();
     group_->remove_window(*this);
 }
@@ -128,7 +144,9 @@ void FloatingPanel::setMinimumSize(Size size) {
     Gdk::Geometry geometry{};
     geometry.min_width = static_cast<int>(size.width);
     geometry.min_height = static_cast<int>(size.height);
-    set_geometry_hints(*this, geometry, Gdk::HINT_MIN_SIZE);
+    // The panel is always placed on purpose: at every map, the window manager
+    // keeps the position it has rather than choosing one.
+    set_geometry_hints(*this, geometry, Gdk::HINT_MIN_SIZE | Gdk::HINT_USER_POS);
 }
 
 Rect FloatingPanel::frame() const {
@@ -153,6 +171,7 @@ void FloatingPanel::setFrame(Rect frame) {
     if (hiddenAt_) {
         hiddenAt_ = Point{frame.x, frame.y};
     }
+    placeAt({frame.x, frame.y});
     move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
     resize(static_cast<int>(std::lround(frame.width)), static_cast<int>(std::lround(frame.height)));
 }
@@ -160,6 +179,55 @@ void FloatingPanel::setFrame(Rect frame) {
 void FloatingPanel::setAlwaysOnTop(bool on) {
     alwaysOnTop_ = on;
     set_keep_above(on);
+}
+
+void FloatingPanel::placeAt(Point origin) {
+    if (!SwayPlacement::available()) {
+        return;
+    }
+    placing_ = origin;
+    placingTries_ = 0;
+    placingAwaitsMap_ = !get_mapped();
+    // Sway has answered long before; later moves are the person's.
+    placingTimeout_.disconnect();
+    placingTimeout_ = Glib::signal_timeout().connect(
+        [this] {
+            placing_.reset();
+            return false;
+        },
+        static_cast<unsigned>(placingPeriod.count()));
+}
+
+bool FloatingPanel::on_configure_event(GdkEventConfigure* event) {
+    const bool handled = Gtk::Window::on_configure_event(event);
+    correctPlacement(false);
+    return handled;
+}
+
+bool FloatingPanel::on_map_event(GdkEventAny* event) {
+    mapWatch_.disconnect();
+    const bool handled = Gtk::Window::on_map_event(event);
+    correctPlacement(true);
+    return handled;
+}
+
+// Sway centres the panel when it maps it and when the panel asks for a new
+// size or place; the place Velumo gave it is asked for again.
+void FloatingPanel::correctPlacement(bool mapped) {
+    if (!placing_ || (placingAwaitsMap_ && !mapped)) {
+        return;
+    }
+    placingAwaitsMap_ = false;
+    const Rect now = frame();
+    if (Point{now.x, now.y} != *placing_ && placingTries_ < placingLimit) {
+        ++placingTries_;
+        SwayPlacement::move(GDK_WINDOW_XID(get_window()->gobj()), *placing_);
+    } else if (!mapped) {
+        // Placed as asked (the map itself comes before sway centres it), or
+        // given up.
+        placing_.reset();
+        placingTimeout_.disconnect();
+    }
 }
 
 void FloatingPanel::on_hide() {
@@ -171,22 +239,66 @@ void FloatingPanel::on_hide() {
             sheet.dialog->hide();
         }
     }
+    mapWatch_.disconnect();
     Gtk::Window::on_hide();
 }
 
 void FloatingPanel::on_show() {
     if (hiddenAt_) {
+        placeAt(*hiddenAt_);
         move(static_cast<int>(std::lround(hiddenAt_->x)),
              static_cast<int>(std::lround(hiddenAt_->y)));
         hiddenAt_.reset();
     }
     Gtk::Window::on_show();
+    mapTries_ = 0;
+    watchMap();
     for (Sheet& sheet : sheets_) {
         if (sheet.waiting) {
             sheet.waiting = false;
             sheet.dialog->show();
         }
     }
+}
+
+bool FloatingPanel::on_unmap_event(GdkEventAny* event) {
+    // Unmapped while GTK still shows it: iconified, or let go by the window
+    // manager; which one shows once the window manager is done.
+    if (get_mapped()) {
+        watchMap();
+    }
+    return Gtk::Window::on_unmap_event(event);
+}
+
+void FloatingPanel::watchMap() {
+    mapWatch_.disconnect();
+    mapWatch_ = Glib::signal_timeout().connect(
+        [this] {
+            if (get_mapped() && !heldByWindowManager() && mapTries_ < mapLimit) {
+                ++mapTries_;
+                get_window()->show();
+                watchMap();
+            }
+            return false;
+        },
+        static_cast<unsigned>(mapWatchPeriod.count()));
+}
+
+// The window manager keeps WM_STATE on the windows it manages and removes it,
+// or sets it to WithdrawnState (0), once it has let one go.
+bool FloatingPanel::heldByWindowManager() {
+    const GdkAtom wmState = gdk_atom_intern_static_string("WM_STATE");
+    GdkAtom type = nullptr;
+    gint format = 0;
+    gint length = 0;
+    guchar* data = nullptr;
+    // Items of format 32 come as longs, as from Xlib.
+    const bool held = gdk_property_get(get_window()->gobj(), wmState, wmState, 0, 1, FALSE, &type,
+                                       &format, &length, &data) == TRUE &&
+                      format == 32 && length >= static_cast<gint>(sizeof(long)) &&
+                      *reinterpret_cast<const long*>(data) != 0;
+    g_free(data);
+    return held;
 }
 
 void FloatingPanel::showSheet(std::unique_ptr<Gtk::Dialog> dialog,

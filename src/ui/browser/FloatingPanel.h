@@ -21,6 +21,11 @@ namespace velumo {
 // corners that start the window manager's resize. Each panel is a window
 // group of its own, so its dialogs (sheets) block only this panel; they hide
 // and come back with it. Hidden and shown again, it comes back where it was.
+// It is a utility window, which tiling window managers float rather than
+// tile, and it keeps the place and size Velumo gives it there too. A window
+// manager that drops the panel while it shows (openbox can lose a map that
+// follows an unmap closely) is asked again to map it: GDK holds the layout
+// and drawing of an unmapped window, resizes included, until it maps.
 class FloatingPanel : public Gtk::Window {
   public:
     FloatingPanel();
@@ -57,6 +62,9 @@ class FloatingPanel : public Gtk::Window {
   protected:
     void on_show() override;
     void on_hide() override;
+    bool on_configure_event(GdkEventConfigure* event) override;
+    bool on_map_event(GdkEventAny* event) override;
+    bool on_unmap_event(GdkEventAny* event) override;
 
   private:
     class ResizeEdge;
@@ -69,6 +77,14 @@ class FloatingPanel : public Gtk::Window {
 
     Sheet* sheetOf(const Gtk::Dialog* dialog);
     void forgetSheet(Gtk::Dialog* dialog);
+    // Whether the window manager holds the panel (its WM_STATE).
+    bool heldByWindowManager();
+    // Maps the panel again if the window manager has not taken it shortly.
+    void watchMap();
+    // Where the window manager should put the panel; see placing_.
+    void placeAt(Point origin);
+    // After the window manager moved or mapped the panel.
+    void correctPlacement(bool mapped);
 
     Glib::RefPtr<Gtk::WindowGroup> group_;
     Gtk::Overlay layers_;
@@ -82,6 +98,15 @@ class FloatingPanel : public Gtk::Window {
     // place, and GTK would put it back where it was last asked to be, not
     // where the person moved it.
     std::optional<Point> hiddenAt_;
+    sigc::connection mapWatch_;
+    int mapTries_ = 0;
+    // Under sway: where Velumo last put the panel, until the window manager
+    // shows it there, with the corrections asked for so far. A panel placed
+    // while unmapped waits for its map, before which sway has not placed it.
+    std::optional<Point> placing_;
+    int placingTries_ = 0;
+    bool placingAwaitsMap_ = false;
+    sigc::connection placingTimeout_;
 };
 
 }  // namespace velumo

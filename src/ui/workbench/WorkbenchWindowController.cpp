@@ -26,9 +26,14 @@ WorkbenchWindowController::WorkbenchWindowController(WorkbenchViewController::Se
         return true;
     }));
     // The window manager's frame is known only once the window is on screen:
-    // a first show centres the window without it, so it is placed again.
+    // a show of the hidden window centres it without the frame, so it is
+    // placed again when it maps. Other maps (a restore after minimising, a
+    // return to its workspace) leave it where it is.
     connections_.push_back(window_.signal_map_event().connect([this](GdkEventAny*) {
-        moveToMouseScreen();
+        if (placeOnMap_) {
+            placeOnMap_ = false;
+            moveToMouseScreen();
+        }
         return false;
     }));
 }
@@ -40,6 +45,7 @@ WorkbenchWindowController::~WorkbenchWindowController() {
 }
 
 void WorkbenchWindowController::showWindow() {
+    placeOnMap_ = !window_.get_mapped();
     moveToMouseScreen();
     window_.show();
     viewController_.reloadData();

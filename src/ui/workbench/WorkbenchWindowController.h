@@ -32,6 +32,8 @@ class WorkbenchWindowController {
     Gtk::Window window_;
     WorkbenchViewController viewController_;
     std::vector<sigc::connection> connections_;
+    // Set by a show of the unmapped window, for its map.
+    bool placeOnMap_ = false;
 };
 
 }  // namespace velumo
