@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include <gio/gio.h>
@@ -44,9 +45,10 @@ class RunningApplication : public UiTest {
         std::filesystem::remove_all(home_, ignored);
     }
 
+    std::filesystem::path dataFolder() const { return home_ / "data" / "com.orvantis.velumo"; }
     // The settings the application finds in its data file at start.
     void storeSettings(const std::function<void(AppSettings&)>& change) {
-        AppDataStore store(home_ / "data" / "com.orvantis.velumo" / "app-data.json");
+        AppDataStore store(dataFolder() / "app-data.json");
         AppSettings settings = store.snapshot().settings;
         change(settings);
         ASSERT_TRUE(store.updateSettings(settings));
@@ -233,7 +235,21 @@ TEST_F(RunningApplication, RunsOnceShowingTheWorkbenchAndOutlivesItsLastWindow) 
     expectCleanExit();
 }
 
-TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplay) {
+// The folder's entries with the data file's inode.
+std::set<std::string> listing(const std::filesystem::path& folder) {
+    std::set<std::string> entries;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        entries.insert(entry.path().filename().string());
+    }
+    struct stat file {};
+    ::stat((folder / "app-data.json").c_str(), &file);
+    entries.insert("inode " + std::to_string(file.st_ino));
+    return entries;
+}
+
+// Only the running instance reads, cleans or writes the data folder.
+TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplayOrTheDataFolder) {
     const VelumoProcess::Environment headless{{"DISPLAY", std::nullopt},
                                               {"WAYLAND_DISPLAY", std::nullopt}};
     VelumoProcess version(home_, {"--version"}, headless);
@@ -243,6 +259,18 @@ TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplay) {
     EXPECT_EQ(help.waitForExit(), 0);
     EXPECT_THAT(help.output(), ::testing::HasSubstr("[网址…]"));
     EXPECT_THAT(help.output(), ::testing::HasSubstr("--new-window"));
+    EXPECT_EQ(VelumoProcess(home_, {"--no-such-option"}, headless).waitForExit(), 1);
+    EXPECT_FALSE(std::filesystem::exists(dataFolder()));
+
+    start();
+    const auto before = listing(dataFolder());
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--version"}, {"--help"}, {}, {"/etc/passwd"}}) {
+        startAgain(arguments);
+    }
+    EXPECT_EQ(listing(dataFolder()), before);
+    app_->signal(SIGTERM);
+    expectCleanExit();
 }
 
 TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile) {

@@ -68,7 +68,13 @@ ApplicationDelegate::~ApplicationDelegate() {
             g_source_remove(source);
         }
     }
-    // The process-wide services outlive this object: they let go of what it owns.
+    // The process-wide services outlive this object: they let go of what it
+    // owns. Only the primary instance made them: in any other (a second
+    // start, --version, --help) the window manager would make the data store
+    // on the way, which reads, cleans and writes the primary's data folder.
+    if (!lifecycle_) {
+        return;
+    }
     GlobalHotKeyManager::shared().setService(nullptr);
     BrowserWindowManager::shared().setApplicationPort(nullptr);
     BrowserWindowManager::shared().setWindowFactory(nullptr);
