@@ -15,6 +15,7 @@
 #include "browser/BrowserWindowManager.h"
 #include "browser/ScreenLayout.h"
 #include "data/AppDataStore.h"
+#include "data/DataFileWatch.h"
 #include "design/NativeDesignSystem.h"
 #include "shell/GlobalHotKeyManager.h"
 #include "shell/KeybinderHotKeyService.h"
@@ -120,6 +121,7 @@ void ApplicationDelegate::startup() {
                       g_unix_signal_add(SIGINT, &ApplicationDelegate::quitOnSignal, this)};
     lifecycle_ = std::make_unique<ApplicationLifecycle>(ApplicationLifecycle::Services{
         *this, applicationPort_, AppDataStore::shared(), windows, GlobalHotKeyManager::shared()});
+    dataFileWatch_ = std::make_unique<DataFileWatch>(AppDataStore::shared());
     addActions();
     lifecycle_->applicationDidFinishLaunching();
 }
@@ -194,6 +196,7 @@ bool ApplicationDelegate::open(const std::string& text) {
 }
 
 void ApplicationDelegate::shutdown() {
+    dataFileWatch_.reset();
     if (lifecycle_) {
         lifecycle_->applicationWillTerminate();
     }
