@@ -270,6 +270,46 @@ TEST(EncodeDocument, FailsInsteadOfWritingWhatJsonCannotHold) {
     EXPECT_FALSE(bytes.error().empty());
 }
 
+TEST(ReadingLoss, OnlyWhatReadingDropsOrChangesCountsAsLost) {
+    const auto withSettings = [](std::string_view settings) {
+        return file(list({bookmark("a", "https://a.com/")}), "[]", settings);
+    };
+    const auto category = [](std::string_view id, int position) {
+        return R"({"id": ")" + std::string(id) +
+               R"(", "title": "C", "createdAt": 1, "position": )" + std::to_string(position) + "}";
+    };
+    Strings fiftyOne;
+    for (int i = 0; i <= 50; ++i) {
+        fiftyOne.push_back(R"({"id": "h)" + std::to_string(i) +
+                           R"(", "url": "https://a.com/", "title": "T", "visitedAt": 1})");
+    }
+    const std::vector<std::pair<std::string, bool>> cases = {
+        // Kept: another layout, defaults and icon addresses added, version 1,
+        // positions renumbered and categories sorted without changing order.
+        {R"({"version":1,"bookmarks":[],"history":[],"settings":{}})", true},
+        {file(list({bookmark("a", "https://a.com/", R"(, "position": 7)"),
+                    bookmark("b", "https://b.com/", R"(, "position": 3)")}),
+              "[]", "{}", categories(list({category("x", 5), category("y", 2)}))),
+         true},
+        {withSettings(R"({"themePreference": "dark", "defaultOpacity": 1})"), true},
+        // Lost: a dropped or trimmed record, a duplicate, an unknown key, the
+        // 51st visit, a replaced icon address or setting.
+        {file(list({bookmark("a", "https://a.com/", R"(, "title": "Tab\there")")})), false},
+        {file(list({bookmark("a", "https://a.com/", R"(, "title": " A ")")})), false},
+        {file(list({bookmark("a", "https://a.com/"), bookmark("a", "https://b.com/")})), false},
+        {file(list({bookmark("a", "https://a.com/", R"(, "note": "mine")")})), false},
+        {file("[]", list(fiftyOne)), false},
+        {file(list({bookmark("a", "https://a.com/", R"(, "faviconUrl": "ftp://a.com/i")")})),
+         false},
+        {withSettings(R"({"themePreference": "Dark"})"), false},
+        {withSettings(R"({"defaultOpacity": 0.05})"), false},
+        {file("[]", "[]", "{}", R"(, "syncedFrom": "laptop")"), false},
+    };
+    for (const auto& [bytes, kept] : cases) {
+        EXPECT_EQ(AppDataSanitizer::keepsEverything(bytes, decoded(bytes)), kept) << bytes;
+    }
+}
+
 TEST(WebURLCheck, KeepsOnlyHttpAndHttpsAddressesWithAHost) {
     EXPECT_EQ(AppDataSanitizer::webURL("  http://example.com\n"), "http://example.com");
     for (const std::string_view refused :

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -5,6 +6,7 @@
 #include <iterator>
 #include <limits>
 #include <random>
+#include <set>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -23,32 +25,62 @@
 namespace velumo {
 namespace {
 
-// The number in the newest history title "visit <n>", 0 without history.
-int newestVisit(const AppDataSnapshot& document) {
-    if (document.history.empty()) {
-        return 0;
+// The change numbers in the titles of the document's history ("visit 7")
+// or bookmarks ("bookmark 5"), newest first; the seeded bookmarks have none.
+std::vector<int> numbered(const AppDataSnapshot& document, bool bookmarks) {
+    std::vector<int> numbers;
+    const std::string prefix = bookmarks ? "bookmark " : "visit ";
+    const auto add = [&](const std::string& title) {
+        if (title.starts_with(prefix)) {
+            numbers.push_back(std::stoi(title.substr(prefix.size())));
+        }
+    };
+    if (bookmarks) {
+        std::ranges::for_each(document.bookmarks, add, &Bookmark::title);
+    } else {
+        std::ranges::for_each(document.history, add, &HistoryEntry::title);
     }
-    return std::stoi(document.history.front().title.substr(6));
+    return numbers;
 }
 
-// Records visits 1, 2, 3, ... in the data file for ever, reporting each
-// number on `report` once its change has returned. Never returns.
-[[noreturn]] void recordVisitsUntilKilled(const std::filesystem::path& file, int report) {
+int newest(const std::vector<int>& numbers) {
+    return numbers.empty() ? 0 : numbers.front();
+}
+
+// Every fifth change adds a bookmark, written before it returns; the others
+// record visits, written by the store's own thread as they gather.
+bool isBookmark(int change) {
+    return change % 5 == 0;
+}
+
+// Makes changes 1, 2, 3, ... in the data file for ever, reporting each
+// number on `report` once its call has returned. Never returns.
+[[noreturn]] void changeUntilKilled(const std::filesystem::path& file, int report) {
     // Dies with the test, should the test die first.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    AppDataStore store(file);
-    for (int visit = newestVisit(store.snapshot());; ++visit) {
-        if (::write(report, &visit, sizeof visit) != sizeof visit) {
+    // Visits are written a moment after they come, so kills land in those
+    // writes as well as in the bookmarks'.
+    AppDataStore store(file, AppDataStore::systemClock(), std::chrono::milliseconds(1));
+    const auto snapshot = store.snapshot();
+    int change = std::max(newest(numbered(snapshot, false)), newest(numbered(snapshot, true)));
+    for (;; ++change) {
+        if (::write(report, &change, sizeof change) != sizeof change) {
             _exit(2);
         }
-        const auto next = std::to_string(visit + 1);
-        if (!store.recordVisitThrowing("https://example.com/" + next, "visit " + next)) {
+        const auto next = std::to_string(change + 1);
+        const bool made =
+            isBookmark(change + 1)
+                ? store.addBookmarkThrowing("https://example.com/b" + next, "bookmark " + next)
+                      .has_value()
+                : store.recordVisitThrowing("https://example.com/" + next, "visit " + next)
+                      .has_value();
+        if (!made) {
             _exit(3);
         }
     }
 }
 
-TEST(AppDataStoreDurability, KilledWriterLeavesTheDocumentBeforeOrAfterItsChange) {
+TEST(AppDataStoreDurability, KilledWriterLeavesAWholeDocumentWithEveryBookmark) {
     TemporaryFolder temporary;
     const auto file = temporary.path() / "app-data.json";
     std::mt19937 random(20240611);
@@ -64,7 +96,7 @@ TEST(AppDataStoreDurability, KilledWriterLeavesTheDocumentBeforeOrAfterItsChange
         ASSERT_GE(child, 0);
         if (child == 0) {
             ::close(reports[0]);
-            recordVisitsUntilKilled(file, reports[1]);
+            changeUntilKilled(file, reports[1]);
         }
         ::close(reports[1]);
         // The last number reported is a change that had returned.
@@ -99,20 +131,72 @@ TEST(AppDataStoreDurability, KilledWriterLeavesTheDocumentBeforeOrAfterItsChange
         ASSERT_TRUE(contents);
         const auto document = AppDataSanitizer::decode(*contents);
         ASSERT_TRUE(document) << *contents;
-        const int newest = newestVisit(*document);
-        ASSERT_TRUE(newest == known || newest == known + 1)
-            << "file holds visit " << newest << ", last returned " << known;
-        // The whole history is one consistent document, not a mixture.
-        ASSERT_EQ(document->history.size(), static_cast<std::size_t>(std::min(newest, 50)));
-        for (std::size_t i = 0; i < document->history.size(); ++i) {
-            ASSERT_EQ(document->history[i].title, "visit " + std::to_string(newest - int(i)));
+        // Every bookmark whose call returned is there, and at most the one
+        // being added besides.
+        const auto bookmarks = numbered(*document, true);
+        const int lastBookmark = known - known % 5;
+        ASSERT_TRUE(newest(bookmarks) == lastBookmark ||
+                    (isBookmark(known + 1) && newest(bookmarks) == known + 1))
+            << "file holds bookmark " << newest(bookmarks) << ", last returned " << known;
+        ASSERT_EQ(bookmarks.size(), static_cast<std::size_t>(newest(bookmarks) / 5));
+        ASSERT_EQ(document->bookmarks.size(), 21U + bookmarks.size());
+        // The history is one consistent document, not a mixture: each visit
+        // made, newest first, without a gap, up to at least the one before
+        // the newest bookmark (its save wrote the visits waiting).
+        const auto visits = numbered(*document, false);
+        const int newestVisit = newest(visits);
+        ASSERT_GE(newestVisit, newest(bookmarks) - 1);
+        ASSERT_LE(newestVisit, known + 1);
+        ASSERT_EQ(visits.size(), std::min<std::size_t>(newestVisit - newestVisit / 5, 50));
+        for (std::size_t i = 1; i < visits.size(); ++i) {
+            const int before = visits[i - 1] - 1;
+            ASSERT_EQ(visits[i], isBookmark(before) ? before - 1 : before);
         }
-        EXPECT_EQ(document->bookmarks.size(), 21U);
-        known = newest;
+        known = std::max(newest(bookmarks), newestVisit);
     }
     // The next start clears away whatever the interrupted saves left behind.
     const AppDataStore restarted(file);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temporary.path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temporary.path()), {}), 2);
+}
+
+TEST(AppDataStoreDurability, TwoProcessesOnOneFileBothKeepTheirVisits) {
+    TemporaryFolder temporary;
+    const auto file = temporary.path() / "app-data.json";
+    int start[2];
+    ASSERT_EQ(::pipe2(start, O_CLOEXEC), 0);
+    std::vector<pid_t> children;
+    for (const std::string name : {"a", "b"}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::close(start[1]);
+            char go = 0;
+            [[maybe_unused]] const auto started = ::read(start[0], &go, 1);
+            AppDataStore store(file);
+            for (int visit = 0; visit < 20; ++visit) {
+                const auto title = name + "-" + std::to_string(visit);
+                if (!store.recordVisitThrowing("https://example.com/" + title, title) ||
+                    !store.flush()) {
+                    _exit(1);
+                }
+            }
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    ::close(start[0]);
+    ::close(start[1]);
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    std::set<std::string> titles;
+    for (const auto& entry : AppDataStore(file).snapshot().history) {
+        titles.insert(entry.title);
+    }
+    EXPECT_EQ(titles.size(), 40U);
 }
 
 TEST(AppDataStoreDurability, ConcurrentChangesAreSavedOneByOneAndEachAnnouncedOnce) {
@@ -150,6 +234,7 @@ TEST(AppDataStoreDurability, ConcurrentChangesAreSavedOneByOneAndEachAnnouncedOn
     const auto snapshot = store.snapshot();
     EXPECT_EQ(snapshot.history.size(), 50U);
     EXPECT_EQ(snapshot.bookmarks.size(), 21U + threads * rounds - removed);
+    ASSERT_TRUE(store.flush());
     EXPECT_EQ(DurableFile::read(file, std::numeric_limits<std::size_t>::max()).value(),
               AppDataSanitizer::encode(snapshot).value());
 }

@@ -1,3 +1,4 @@
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -5,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <set>
@@ -24,6 +26,7 @@
 #include "TemporaryFolder.h"
 #include "data/AppDataSanitizer.h"
 #include "data/AppDataStore.h"
+#include "data/DataFileWatch.h"
 #include "data/DurableFile.h"
 
 namespace velumo {
@@ -35,6 +38,9 @@ using Names = std::set<std::string>;
 
 constexpr std::uint64_t fixedTime = 1'700'000'000'123;
 const AppDataStore::Clock fixedClock = [] { return fixedTime; };
+// Visits wait for flush() or the store's end, never for the clock.
+constexpr std::chrono::hours noGathering{24};
+const Names dataFileAndLock{"app-data.json", "app-data.json.lock"};
 
 std::string contentsOf(const std::filesystem::path& file) {
     return DurableFile::read(file, std::numeric_limits<std::size_t>::max())
@@ -85,7 +91,7 @@ class AppDataStoreTest : public ::testing::Test {
         document.bookmarks = std::move(bookmarks);
         document.bookmarkCategories = std::move(categories);
         writeText(file, encoded(document));
-        return store.emplace(file, fixedClock);
+        return store.emplace(file, fixedClock, noGathering);
     }
 
     TemporaryFolder temporary;
@@ -93,6 +99,19 @@ class AppDataStoreTest : public ::testing::Test {
     std::filesystem::path file = folder / "app-data.json";
     std::optional<AppDataStore> store;
 };
+
+// Runs the main loop's pending work until `condition` holds, for at most 20 s.
+bool eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        g_main_context_iteration(nullptr, FALSE);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 std::filesystem::perms modeOf(const std::filesystem::path& path) {
     return std::filesystem::status(path).permissions() & std::filesystem::perms::all;
@@ -104,7 +123,7 @@ TEST_F(AppDataStoreTest, FirstStartWritesThePrivateSeededDefaultDocument) {
     EXPECT_EQ(snapshot.defaultBookmarksSeedVersion, 1);
     EXPECT_EQ(snapshot.bookmarks.size(), 21U);
     EXPECT_EQ(contentsOf(nested), encoded(snapshot));
-    EXPECT_EQ(namesIn(nested.parent_path()), Names{"app-data.json"});
+    EXPECT_EQ(namesIn(nested.parent_path()), dataFileAndLock);
     EXPECT_EQ(modeOf(nested),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(modeOf(nested.parent_path()), std::filesystem::perms::owner_all);
@@ -121,7 +140,7 @@ TEST_F(AppDataStoreTest, UnreadableFilesAreKeptAsideUnderNamesNotYetTaken) {
         "not json at all", R"({"version": 2, "bookmarks": [], "history": [], "settings": {},})",
         ""};
     const std::string aside = asideName("app-data.json");
-    Names expected{"app-data.json"};
+    Names expected = dataFileAndLock;
     for (std::size_t start = 0; start < unreadable.size(); ++start) {
         writeText(file, unreadable[start]);
         const AppDataStore started(file, fixedClock);
@@ -155,17 +174,16 @@ TEST_F(AppDataStoreTest, AFileThatWasNotReadIsNeverReplacedBeforeItIsSetAside) {
     const ChangeCounter changes(store);
     EXPECT_EQ(contentsOf(file), users);
 
-    const auto refused = store.recordVisitThrowing("https://b.example/", "B");
+    const auto refused = store.clearHistory();
     ASSERT_FALSE(refused);
     EXPECT_THAT(refused.error().description(),
                 ::testing::StartsWith("数据文件 " + file.string() + " 无法读取"));
     EXPECT_EQ(contentsOf(file), users);
-    EXPECT_TRUE(store.snapshot().history.empty());
     EXPECT_EQ(changes.count(), 0);
 
     // Free names again: the file goes aside first, then the change is saved.
     ++time;
-    ASSERT_TRUE(store.recordVisitThrowing("https://b.example/", "B"));
+    ASSERT_TRUE(store.clearHistory());
     EXPECT_EQ(contentsOf(folder / asideName("app-data.json", time)), users);
     EXPECT_EQ(contentsOf(file), encoded(store.snapshot()));
 }
@@ -238,6 +256,7 @@ TEST_F(AppDataStoreTest, ALinkStaysALinkAndTheFileItLeadsToIsReplacedOrSetAside)
     {
         AppDataStore store(file, fixedClock);
         ASSERT_TRUE(store.recordVisitThrowing("https://b.example/", "B"));
+        ASSERT_TRUE(store.flush());
         EXPECT_EQ(store.snapshot().bookmarks.size(), 1U);
         EXPECT_EQ(contentsOf(target), encoded(store.snapshot()));
     }
@@ -290,8 +309,112 @@ TEST_F(AppDataStoreTest, StartRemovesOnlyTheTemporaryFilesOfInterruptedSaves) {
     startWith({});
 
     auto expected = kept;
-    expected.insert({"app-data.json", "app-data.json.folder"});
+    expected.insert({"app-data.json", "app-data.json.lock", "app-data.json.folder"});
     EXPECT_EQ(namesIn(folder), expected);
+}
+
+TEST_F(AppDataStoreTest, WhatReadingDropsIsKeptInACopyOfTheFileFirst) {
+    // A title with a tab, as a person may type one by hand: reading drops it.
+    const std::string handMade = R"({"version": 2, "defaultBookmarksSeedVersion": 1,
+        "history": [], "settings": {}, "bookmarks": [
+        {"id": "a", "url": "https://a.example/", "title": "A", "createdAt": 1},
+        {"id": "b", "url": "https://b.example/", "title": "Tab\there", "createdAt": 1}]})";
+    Names expected = dataFileAndLock;
+    for (std::uint64_t time = fixedTime; time < fixedTime + 4; ++time) {
+        writeText(file, handMade);
+        const AppDataStore started(file, [time] { return time; });
+        EXPECT_EQ(started.snapshot().bookmarks.size(), 1U);
+        const auto copy = folder / ("app-data.json.before-repair-" + std::to_string(time));
+        EXPECT_EQ(contentsOf(copy), handMade);
+        EXPECT_EQ(modeOf(copy),
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        expected.insert(copy.filename().string());
+    }
+    // The three newest are kept; a file read whole needs no copy.
+    expected.erase("app-data.json.before-repair-" + std::to_string(fixedTime));
+    const AppDataStore restarted(file, [] { return fixedTime + 9; });
+    EXPECT_EQ(namesIn(folder), expected);
+}
+
+// Another program writes the data file while the store runs: the next save
+// takes its document in and applies the change on top.
+TEST_F(AppDataStoreTest, AnOutsideEditBecomesTheDocumentAndTheNextChangeGoesOnTopOfIt) {
+    auto& store = startWith({bookmark("a", 0)});
+    const ChangeCounter changes(store);
+    // A sync tool puts another version in place: a new file renamed over.
+    AppDataSnapshot outside = store.snapshot();
+    outside.bookmarks.push_back(bookmark("sync", 1));
+    ASSERT_TRUE(DurableFile::replace(file, encoded(outside)));
+    ASSERT_TRUE(store.recordVisitThrowing("https://v.example/", "V"));
+    ASSERT_TRUE(store.flush());
+    EXPECT_EQ(store.snapshot().bookmarks,
+              AppDataSanitizer::decode(encoded(outside)).value().bookmarks);
+    EXPECT_EQ(store.snapshot().history.at(0).title, "V");
+    EXPECT_EQ(contentsOf(file), encoded(store.snapshot()));
+    EXPECT_EQ(changes.count(), 2);
+
+    // An editor writes in place within the clock tick of the last save: the
+    // same inode, size and modification time, only the contents tell.
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    std::string edited = contentsOf(file);
+    edited.replace(edited.find(R"("title": "sync")"), 15, R"("title": "Sync")");
+    writeText(file, edited);
+    const std::array<timespec, 2> times{timespec{0, UTIME_OMIT}, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times.data(), 0), 0);
+    ASSERT_TRUE(store.clearHistory());
+    EXPECT_EQ(store.snapshot().bookmarks.at(1).title, "Sync");
+    EXPECT_EQ(contentsOf(file), encoded(store.snapshot()));
+
+    // A hand edit with a trailing comma goes aside, byte for byte, before the
+    // store writes its own document.
+    const std::string typo = contentsOf(file).insert(1, R"("note": "mine",)") + ",";
+    writeText(file, typo);
+    ASSERT_TRUE(store.recordVisitThrowing("https://w.example/", "W"));
+    ASSERT_TRUE(store.flush());
+    EXPECT_EQ(contentsOf(folder / asideName("app-data.json")), typo);
+    EXPECT_EQ(store.snapshot().bookmarks.size(), 2U);
+    EXPECT_EQ(contentsOf(file), encoded(store.snapshot()));
+}
+
+TEST_F(AppDataStoreTest, AVisitShowsAtOnceAndReachesTheFileWithTheNextWrite) {
+    auto& store = startWith({});
+    const ChangeCounter changes(store);
+    const auto before = contentsOf(file);
+    for (int visit = 0; visit < 30; ++visit) {
+        ASSERT_TRUE(store.recordVisitThrowing("https://v.example/" + std::to_string(visit), "V"));
+    }
+    EXPECT_EQ(changes.count(), 30);
+    EXPECT_EQ(changes.lastHistorySize(), 30U);
+    EXPECT_EQ(contentsOf(file), before);
+    // A bookmark is written before its call returns, with the visits.
+    ASSERT_TRUE(store.addBookmarkThrowing("https://b.example/", "B"));
+    EXPECT_EQ(contentsOf(file), encoded(store.snapshot()));
+    ASSERT_TRUE(store.recordVisitThrowing("https://last.example/", "Last"));
+    const auto last = store.snapshot();
+    this->store.reset();
+    EXPECT_EQ(contentsOf(file), encoded(last));
+
+    // Left alone, the store writes each visit itself once the delay has
+    // passed, the first one after a quiet while too.
+    AppDataStore gathering(file, fixedClock, std::chrono::milliseconds(50));
+    for (const char* title : {"Later", "Much later"}) {
+        ASSERT_TRUE(gathering.recordVisitThrowing("https://later.example/", title));
+        EXPECT_TRUE(eventually([&] { return contentsOf(file) == encoded(gathering.snapshot()); }))
+            << title;
+    }
+}
+
+TEST_F(AppDataStoreTest, AWatchedFileShowsAnOutsideChangeWithoutASave) {
+    auto& store = startWith({bookmark("a", 0)});
+    const DataFileWatch watch(store);
+    const ChangeCounter changes(store);
+    AppDataSnapshot outside = store.snapshot();
+    outside.bookmarks.clear();
+    ASSERT_TRUE(DurableFile::replace(file, encoded(outside)));
+    EXPECT_TRUE(eventually([&] { return changes.count() > 0; }));
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_TRUE(store.snapshot().bookmarks.empty());
 }
 
 TEST_F(AppDataStoreTest, ReadableFileIsRewrittenNormalisedAndRemovedSitesStayRemoved) {
@@ -325,6 +448,7 @@ TEST_F(AppDataStoreTest, VisitsGoFirstRepeatAndStopAtFifty) {
     EXPECT_EQ(history[1].url, history[0].url);
     EXPECT_NE(history[1].id, history[0].id);
     EXPECT_EQ(history.back().title, "visit 2");
+    ASSERT_TRUE(store.flush());
     EXPECT_EQ(contentsOf(file), encoded(store.snapshot()));
     // Observers are told once the change has taken effect.
     EXPECT_EQ(changes.count(), 51);
@@ -425,13 +549,19 @@ TEST_F(AppDataStoreTest, FailedSaveLeavesFileMemoryAndObserversUntouched) {
     auto& store = startWith({});
     const ChangeCounter changes(store);
     const auto fileBefore = contentsOf(file);
+    ASSERT_TRUE(store.recordVisitThrowing("https://b.example/", "B"));
     const auto memoryBefore = store.snapshot();
     {
         const FileSizeLimit limit(64);
-        EXPECT_FALSE(store.recordVisitThrowing("https://b.example/", "B"));
+        EXPECT_FALSE(store.addBookmarkThrowing("https://c.example/", "C"));
+        EXPECT_FALSE(store.flush());
     }
     EXPECT_EQ(contentsOf(file), fileBefore);
-    EXPECT_EQ(namesIn(folder), Names{"app-data.json"});
+    EXPECT_EQ(namesIn(folder), dataFileAndLock);
+    // The visit waits in memory for a save that succeeds.
+    EXPECT_EQ(store.snapshot(), memoryBefore);
+    ASSERT_TRUE(store.flush());
+    EXPECT_EQ(contentsOf(file), encoded(memoryBefore));
 
     // A folder that cannot be created: its place is taken by a file.
     std::filesystem::remove_all(folder);
@@ -440,7 +570,7 @@ TEST_F(AppDataStoreTest, FailedSaveLeavesFileMemoryAndObserversUntouched) {
     ASSERT_FALSE(cleared);
     EXPECT_THAT(cleared.error().description(), ::testing::HasSubstr(folder.string()));
     EXPECT_EQ(store.snapshot(), memoryBefore);
-    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(changes.count(), 1);
     // Starting there is no failure either: the document lives in memory.
     EXPECT_EQ(AppDataStore(file, fixedClock).snapshot().bookmarks.size(), 21U);
 }

@@ -68,7 +68,9 @@ class Lifecycle : public ::testing::Test {
     }
 
     TemporaryFolder folder;
-    AppDataStore store{folder.path() / "app-data.json"};
+    // Visits wait for the store's flush, never for its clock.
+    AppDataStore store{folder.path() / "app-data.json", AppDataStore::systemClock(),
+                       std::chrono::hours(24)};
     Log log;
     FakeApplication application{log};
     RecordingShell shell{log};
@@ -216,8 +218,9 @@ TEST_F(Lifecycle, HotKeysDriveTheWindowSetAndReopeningShowsTheWorkbench) {
     EXPECT_EQ(log, (Log{"show workbench", "activate"}));
 }
 
-TEST_F(Lifecycle, TerminationReleasesTheHotKeysBeforeClosingEveryWindowOnce) {
+TEST_F(Lifecycle, TerminationReleasesHotKeysClosesEveryWindowOnceAndWritesTheVisits) {
     lifecycle->applicationDidFinishLaunching();
+    ASSERT_TRUE(store.recordVisitThrowing("https://example.com/", "Example"));
     for (int i = 0; i < 3; ++i) {
         windows.createWindow("https://example.com/", BrowserWindowMode::window);
     }
@@ -232,6 +235,7 @@ TEST_F(Lifecycle, TerminationReleasesTheHotKeysBeforeClosingEveryWindowOnce) {
     EXPECT_EQ(log, (Log{"grabs:0", "w1:closed", "grabs:0", "w3:closed"}));
     EXPECT_EQ(windows.windows(), (std::vector<std::shared_ptr<FloatingWindow>>{made[1].lock()}));
     EXPECT_FALSE(service.handler);
+    EXPECT_EQ(AppDataStore(store.path()).snapshot().history, store.snapshot().history);
 }
 
 TEST_F(Lifecycle, DeferredStepsAndThePresenterDoNothingOnceTheLifecycleIsGone) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include <gio/gio.h>
@@ -22,7 +23,9 @@
 #include "UiTestSupport.h"
 #include "VelumoProcess.h"
 #include "browser/BrowserWindowManager.h"
+#include "data/AppDataSanitizer.h"
 #include "data/AppDataStore.h"
+#include "data/DurableFile.h"
 
 // After every other header: Xlib's macros clash with theirs.
 #include <X11/keysym.h>
@@ -48,9 +51,10 @@ class RunningApplication : public UiTest {
         std::filesystem::remove_all(home_, ignored);
     }
 
+    std::filesystem::path dataFolder() const { return home_ / "data" / "com.orvantis.velumo"; }
     // The settings the application finds in its data file at start.
     void storeSettings(const std::function<void(AppSettings&)>& change) {
-        AppDataStore store(home_ / "data" / "com.orvantis.velumo" / "app-data.json");
+        AppDataStore store(dataFolder() / "app-data.json");
         AppSettings settings = store.snapshot().settings;
         change(settings);
         ASSERT_TRUE(store.updateSettings(settings));
@@ -237,7 +241,21 @@ TEST_F(RunningApplication, RunsOnceShowingTheWorkbenchAndOutlivesItsLastWindow) 
     expectCleanExit();
 }
 
-TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplayButARunSaysWhatIsMissing) {
+// The folder's entries with the data file's inode.
+std::set<std::string> listing(const std::filesystem::path& folder) {
+    std::set<std::string> entries;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        entries.insert(entry.path().filename().string());
+    }
+    struct stat file {};
+    ::stat((folder / "app-data.json").c_str(), &file);
+    entries.insert("inode " + std::to_string(file.st_ino));
+    return entries;
+}
+
+// Only the running instance reads, cleans or writes the data folder.
+TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplayOrTheDataFolder) {
     const VelumoProcess::Environment headless{{"DISPLAY", std::nullopt},
                                               {"WAYLAND_DISPLAY", std::nullopt}};
     VelumoProcess version(home_, {"--version"}, headless);
@@ -254,6 +272,84 @@ TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplayButARunSaysWhatIs
     EXPECT_THAT(run.output(),
                 ::testing::AllOf(::testing::HasSubstr("在 Wayland 桌面上需要 XWayland"),
                                  ::testing::HasSubstr("through XWayland")));
+    EXPECT_EQ(VelumoProcess(home_, {"--no-such-option"}, headless).waitForExit(), 1);
+    EXPECT_FALSE(std::filesystem::exists(dataFolder()));
+
+    start();
+    const auto before = listing(dataFolder());
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--version"}, {"--help"}, {}, {"/etc/passwd"}}) {
+        startAgain(arguments);
+    }
+    EXPECT_EQ(listing(dataFolder()), before);
+    app_->signal(SIGTERM);
+    expectCleanExit();
+}
+
+// The numbers of the "Live n" visits in the data file, newest first.
+std::vector<int> liveVisits(const std::filesystem::path& file) {
+    const auto bytes = DurableFile::read(file, std::size_t{64} << 20);
+    const auto document = bytes ? AppDataSanitizer::decode(*bytes) : std::nullopt;
+    std::vector<int> numbers;
+    for (const auto& entry : document ? document->history : std::vector<HistoryEntry>{}) {
+        if (entry.title.starts_with("Live ")) {
+            numbers.push_back(std::stoi(entry.title.substr(5)));
+        }
+    }
+    return numbers;
+}
+
+::testing::AssertionResult withoutGaps(const std::vector<int>& visits) {
+    for (std::size_t i = 1; i < visits.size(); ++i) {
+        if (visits[i] != visits[i - 1] - 1) {
+            return ::testing::AssertionFailure() << "visit " << visits[i - 1] - 1 << " is missing";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// A page whose loads are named after their numbers, each asking for the next
+// one soon after it has loaded.
+constexpr const char* reloadingPage = R"(<html><head><script>
+    const n = Number(new URLSearchParams(location.search).get('n'));
+    document.title = 'Live ' + n;
+    addEventListener('load', () => setTimeout(() => location.replace('?n=' + (n + 1)), 200));
+    </script></head></html>)";
+
+TEST_F(RunningApplication, TheVisitsGatheredSinceTheLastWriteAreWrittenAtSigterm) {
+    server_.page("/live", reloadingPage);
+    start({server_.url("/live?n=1")});
+    ASSERT_TRUE(runUntil([&] { return server_.requestCount("/live") > 15; }));
+    app_->signal(SIGTERM);
+    expectCleanExit();
+    const auto visits = liveVisits(dataFolder() / "app-data.json");
+    EXPECT_TRUE(withoutGaps(visits));
+    ASSERT_FALSE(visits.empty());
+    // The load under way at the signal may not have finished.
+    EXPECT_GE(visits.front() + 1, static_cast<int>(server_.requestCount("/live")));
+}
+
+// 200 forwarding starts while the running instance saves visit after visit:
+// none of them may disturb its saves. This test's time goes to starting the
+// program 200 times; tests/ui/LongTests.cmake gives it the time.
+TEST_F(RunningApplication, SecondStartsWhileThePageSavesLoseNoVisit) {
+    server_.page("/live", reloadingPage);
+    start({server_.url("/live?n=1")});
+    const auto file = dataFolder() / "app-data.json";
+    for (int round = 0; round < 25; ++round) {
+        std::vector<std::unique_ptr<VelumoProcess>> starts;
+        for (int i = 0; i < 8; ++i) {
+            starts.push_back(std::make_unique<VelumoProcess>(home_, std::vector<std::string>{}));
+        }
+        for (const auto& second : starts) {
+            EXPECT_EQ(second->waitForExit(), 0);
+        }
+        ASSERT_TRUE(withoutGaps(liveVisits(file))) << "round " << round;
+    }
+    app_->signal(SIGTERM);
+    expectCleanExit();
+    EXPECT_TRUE(withoutGaps(liveVisits(file)));
+    EXPECT_GT(liveVisits(file).size(), 25U);
 }
 
 TEST_F(RunningApplication, OpensAddressesInTheRunningInstanceButNeverALocalFile) {

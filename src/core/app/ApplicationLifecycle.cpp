@@ -95,6 +95,9 @@ bool ApplicationLifecycle::applicationShouldHandleReopen() {
 void ApplicationLifecycle::applicationWillTerminate() {
     services_.hotKeys.unregisterAll();
     services_.windows.closeEveryWindow();
+    // The visits gathered since the last write; nobody is left to be told
+    // should it fail.
+    [[maybe_unused]] const auto written = services_.store.flush();
 }
 
 std::vector<ApplicationAction> ApplicationLifecycle::actions() {

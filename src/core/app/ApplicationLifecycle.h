@@ -67,7 +67,8 @@ class ApplicationLifecycle {
     void registerHotKeys();
     // The application was started again while it runs: shows the workbench.
     bool applicationShouldHandleReopen();
-    // Releases the hot keys, then closes every floating window for good.
+    // Releases the hot keys, closes every floating window for good, then
+    // writes the visits the store still gathers.
     void applicationWillTerminate();
 
     // The status menu's commands and the hot keys' actions, one table. The

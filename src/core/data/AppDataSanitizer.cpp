@@ -351,6 +351,44 @@ Json arrayJson(const std::vector<Record>& records, Json (*toJson)(const Record&)
     return array;
 }
 
+// Makes a record list comparable whatever the order and numbering reading
+// gave it: positions go, records are sorted by their identifiers.
+void withoutPositions(Json& document, const char* key) {
+    const auto list = document.find(key);
+    if (list == document.end() || !list->is_array()) {
+        return;
+    }
+    auto& records = list->get_ref<Json::array_t&>();
+    for (auto& record : records) {
+        if (record.is_object()) {
+            record.erase("position");
+        }
+    }
+    const auto identifier = [](const Json& record) {
+        const auto id = record.is_object() ? record.find("id") : record.end();
+        return id != record.end() ? id->dump() : std::string();
+    };
+    // Identifiers repeat only where reading dropped a record, which the
+    // lists' lengths tell whatever the order.
+    std::ranges::sort(records, {}, identifier);
+}
+
+// Whether everything `original` holds is in `kept` unchanged; objects of
+// `kept` may have keys more.
+bool covers(const Json& original, const Json& kept) {
+    if (original.is_object()) {
+        return kept.is_object() && std::ranges::all_of(original.items(), [&kept](const auto& item) {
+                   const auto found = kept.find(item.key());
+                   return found != kept.end() && covers(item.value(), *found);
+               });
+    }
+    if (original.is_array()) {
+        return kept.is_array() && original.size() == kept.size() &&
+               std::equal(original.begin(), original.end(), kept.begin(), covers);
+    }
+    return original == kept;
+}
+
 }  // namespace
 
 std::optional<AppDataSnapshot> AppDataSanitizer::decode(std::string_view data) {
@@ -385,6 +423,27 @@ std::expected<std::string, std::string> AppDataSanitizer::encode(const AppDataSn
     } catch (const Json::exception& error) {
         return std::unexpected(std::string("无法保存数据：") + error.what());
     }
+}
+
+bool AppDataSanitizer::keepsEverything(std::string_view data, const AppDataSnapshot& decoded) {
+    const auto written = encode(decoded);
+    if (!written) {
+        return false;
+    }
+    if (*written == data) {
+        return true;
+    }
+    Json original = Json::parse(data, nullptr, false);
+    Json kept = Json::parse(*written, nullptr, false);
+    if (!original.is_object() || !kept.is_object()) {
+        return false;
+    }
+    original.erase("version");
+    for (const char* list : {"bookmarks", "bookmarkCategories", "history"}) {
+        withoutPositions(original, list);
+        withoutPositions(kept, list);
+    }
+    return covers(original, kept);
 }
 
 std::optional<std::string> AppDataSanitizer::webURL(std::string_view text) {

@@ -19,6 +19,12 @@ class AppDataSanitizer {
     static std::optional<AppDataSnapshot> decode(std::string_view data);
     // Pretty-printed JSON with sorted keys, or the JSON writer's error message.
     static std::expected<std::string, std::string> encode(const AppDataSnapshot& snapshot);
+    // Whether `decoded`, read from `data`, still says everything the file
+    // said: every record with every key and value it had, every setting as
+    // written, no key left behind. Positions only count by their order, which
+    // reading keeps; what reading merely adds (defaults, derived icon
+    // addresses, the current version) loses nothing.
+    static bool keepsEverything(std::string_view data, const AppDataSnapshot& decoded);
 
     static std::optional<std::string> webURL(std::string_view text);
     static std::optional<std::string> text(std::string_view text, std::size_t maximum);

@@ -2,19 +2,17 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <utility>
 
 #include <glib.h>
 
+#include "MainQueue.h"
 #include "NotificationCenter.h"
 #include "data/AppDataSanitizer.h"
 #include "data/DefaultBookmarks.h"
-#include "data/DurableFile.h"
 #include "data/Url.h"
 
 namespace velumo {
@@ -22,8 +20,6 @@ namespace {
 
 constexpr std::size_t titleLimit = 512;
 constexpr std::size_t historyLimit = 50;
-// Far beyond any real document: a bigger file is not read, but set aside.
-constexpr std::size_t largestDataFile = std::size_t{64} * 1024 * 1024;
 
 std::string asciiLower(std::string text) {
     std::ranges::transform(text, text.begin(), [](char c) { return g_ascii_tolower(c); });
@@ -58,27 +54,12 @@ StoreResult<CheckedPage> checkedPage(std::string_view url, std::string_view titl
     return CheckedPage{std::move(*address), std::move(*trimmed)};
 }
 
-// Moves `file` out of the way under a name no earlier kept file has; the
-// reason when it stays put.
-std::expected<void, std::string> setAside(const std::filesystem::path& file, std::uint64_t time) {
-    const std::string base = file.string() + ".unreadable-" + std::to_string(time);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::filesystem::path candidate =
-            attempt == 0 ? base : base + "-" + std::to_string(attempt);
-        std::error_code error;
-        const auto status = std::filesystem::symlink_status(candidate, error);
-        if (std::filesystem::exists(status)) {
-            continue;
-        }
-        if (status.type() != std::filesystem::file_type::not_found) {
-            return std::unexpected(g_strerror(error.value()));
-        }
-        if (::rename(file.c_str(), candidate.c_str()) != 0) {
-            return std::unexpected(g_strerror(errno));
-        }
-        return {};
+// Puts the visit first in the history, which keeps its newest 50.
+void insertVisit(AppDataSnapshot& document, const HistoryEntry& entry) {
+    document.history.insert(document.history.begin(), entry);
+    if (document.history.size() > historyLimit) {
+        document.history.resize(historyLimit);
     }
-    return std::unexpected("备份文件名都已被占用");
 }
 
 }  // namespace
@@ -105,23 +86,39 @@ StoreFailure StoreFailure::saving(std::string message) {
     return {std::nullopt, std::move(message)};
 }
 
-AppDataStore::AppDataStore(std::filesystem::path path, Clock clock)
-    : path_(std::move(path)), clock_(std::move(clock)) {
-    // A writer killed in the middle of a save leaves its temporary file behind.
-    if (const auto target = DurableFile::linkTarget(path_)) {
-        DurableFile::removeLeftovers(*target);
+AppDataStore::AppDataStore(std::filesystem::path path, Clock clock,
+                           std::chrono::milliseconds visitDelay)
+    : file_(std::move(path), clock),
+      clock_(std::move(clock)),
+      visitDelay_(visitDelay),
+      lifetime_(std::make_shared<const AppDataStore*>(this)) {
+    auto held = file_.lock();
+    // A writer killed in the middle of a save leaves its temporary file
+    // behind; one alive holds the lock while it has one.
+    if (held) {
+        file_.removeLeftovers();
     }
-    std::optional<AppDataSnapshot> loaded;
-    if (const auto contents = DurableFile::read(path_, largestDataFile)) {
-        loaded = AppDataSanitizer::decode(*contents);
-    }
-    fileIsKnown_ = loaded.has_value();
-    data_ = loaded.value_or(AppDataSnapshot{});
+    data_ = file_.load().value_or(AppDataSnapshot{});
     seedDefaultBookmarks(data_, clock_);
-    // Rewrites the file in normalised form, after setting aside one that could
-    // not be read. A failure is not fatal: the document stays in memory and
-    // the next change tries again.
-    [[maybe_unused]] const auto written = save(data_);
+    // Rewrites the file in normalised form, after keeping what must not be
+    // lost. A failure is not fatal: the document stays in memory and the
+    // next change tries again.
+    if (held) {
+        if (const auto bytes = AppDataSanitizer::encode(data_)) {
+            [[maybe_unused]] const auto written = file_.write(*bytes);
+        }
+    }
+}
+
+AppDataStore::~AppDataStore() {
+    lifetime_.reset();
+    writer_.request_stop();
+    if (writer_.joinable()) {
+        writer_.join();
+    }
+    // Not announced: nothing may be left to observe it.
+    bool adopted = false;
+    [[maybe_unused]] const auto written = commit(nullptr, adopted);
 }
 
 AppDataStore& AppDataStore::shared() {
@@ -174,62 +171,146 @@ AppDataSnapshot AppDataStore::snapshot() const {
     return data_;
 }
 
-StoreResult<void> AppDataStore::mutate(const std::function<void(AppDataSnapshot&)>& change) {
-    {
-        std::scoped_lock guard(lock_);
-        AppDataSnapshot working = data_;
-        change(working);
-        if (auto saved = save(working); !saved) {
-            return saved;
-        }
-        data_ = std::move(working);
+StoreResult<void> AppDataStore::mutate(const Change& change) {
+    bool adopted = false;
+    auto saved = commit(&change, adopted);
+    // Observers re-read the store, so the locks must be free by now.
+    if (saved || adopted) {
+        NotificationCenter::defaultCenter().post(appDataDidChange, this);
     }
-    // Observers re-read the store, so the lock must be free by now.
-    NotificationCenter::defaultCenter().post(appDataDidChange, this);
-    return {};
+    return saved;
 }
 
-StoreResult<void> AppDataStore::save(const AppDataSnapshot& document) {
-    const auto folder = path_.parent_path();
-    if (!folder.empty()) {
-        if (auto made = DurableFile::makePrivateFolder(folder); !made) {
-            return std::unexpected(StoreFailure::saving(made.error()));
+StoreResult<void> AppDataStore::flush() {
+    bool adopted = false;
+    auto saved = commit(nullptr, adopted);
+    if (adopted) {
+        NotificationCenter::defaultCenter().post(appDataDidChange, this);
+    }
+    return saved;
+}
+
+StoreResult<void> AppDataStore::commit(const Change* change, bool& adopted) {
+    std::scoped_lock writing(writing_);
+    if (change == nullptr) {
+        std::scoped_lock guard(lock_);
+        if (pending_.empty()) {
+            dueAt_.reset();
+            return {};
         }
     }
-    auto bytes = AppDataSanitizer::encode(document);
+    const auto held = file_.lock();
+    if (!held) {
+        return std::unexpected(StoreFailure::saving(held.error()));
+    }
+    adopted = adoptOutsideChange();
+    AppDataSnapshot working;
+    std::size_t written = 0;
+    {
+        std::scoped_lock guard(lock_);
+        working = data_;
+        written = pending_.size();
+    }
+    if (change != nullptr) {
+        (*change)(working);
+    }
+    const auto bytes = AppDataSanitizer::encode(working);
     if (!bytes) {
         return std::unexpected(StoreFailure::saving(bytes.error()));
     }
-    auto destination = clearedDestination();
-    if (!destination) {
-        return std::unexpected(destination.error());
-    }
-    if (auto replaced = DurableFile::replace(*destination, *bytes); !replaced) {
+    if (auto replaced = file_.write(*bytes); !replaced) {
         return std::unexpected(StoreFailure::saving(replaced.error()));
     }
-    fileIsKnown_ = true;
+    std::scoped_lock guard(lock_);
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(written));
+    if (change != nullptr) {
+        // Visits recorded meanwhile on another thread stay on top.
+        data_ = std::move(working);
+        for (const auto& visit : pending_) {
+            insertVisit(data_, visit.entry);
+        }
+    }
+    dueAt_.reset();
+    if (!pending_.empty()) {
+        dueAt_ = pending_.front().recordedAt + visitDelay_;
+    }
     return {};
 }
 
-StoreResult<std::filesystem::path> AppDataStore::clearedDestination() const {
-    const auto target = DurableFile::linkTarget(path_);
-    std::error_code error;
-    const auto type = target ? std::filesystem::symlink_status(*target, error).type()
-                             : std::filesystem::file_type::unknown;
-    if (type == std::filesystem::file_type::not_found ||
-        (type == std::filesystem::file_type::regular && fileIsKnown_)) {
-        return *target;
+bool AppDataStore::adoptOutsideChange() {
+    auto found = file_.changedDocument();
+    if (!found) {
+        return false;
     }
-    // A regular file goes aside where it is, so the links to it stay; for
-    // anything else (a folder, a FIFO, a device, a looping link) the data
-    // path's own entry goes, and nothing is ever written into it.
-    auto subject = type == std::filesystem::file_type::regular ? *target : path_;
-    if (auto aside = setAside(subject, now()); !aside) {
-        return std::unexpected(StoreFailure::saving(
-            "数据文件 " + subject.string() + " 无法读取，也无法移到一旁保留（" + aside.error() +
-            "）；为免覆盖其中的内容，更改没有保存"));
+    seedDefaultBookmarks(*found, clock_);
+    std::scoped_lock guard(lock_);
+    data_ = std::move(*found);
+    for (const auto& visit : pending_) {
+        insertVisit(data_, visit.entry);
     }
-    return subject;
+    return true;
+}
+
+void AppDataStore::lookForOutsideChange() {
+    {
+        std::scoped_lock guard(lock_);
+        lookRequested_ = true;
+        startWriter();
+    }
+    wake_.notify_one();
+}
+
+void AppDataStore::startWriter() {
+    if (!writer_.joinable()) {
+        writer_ = std::jthread([this](const std::stop_token& stop) { writeInBackground(stop); });
+    }
+}
+
+void AppDataStore::writeInBackground(const std::stop_token& stop) {
+    std::unique_lock guard(lock_);
+    const auto due = [this] { return dueAt_ && Steady::now() >= *dueAt_; };
+    while (!stop.stop_requested()) {
+        // Waits for work, then for its time; either may change meanwhile.
+        if (!lookRequested_ && !dueAt_) {
+            wake_.wait(guard, stop, [this] { return lookRequested_ || dueAt_.has_value(); });
+            continue;
+        }
+        if (!lookRequested_ && !due()) {
+            wake_.wait_until(guard, stop, *dueAt_,
+                             [&] { return lookRequested_ || !dueAt_ || due(); });
+            continue;
+        }
+        const bool write = due();
+        lookRequested_ = false;
+        guard.unlock();
+        bool adopted = false;
+        if (write) {
+            if (!commit(nullptr, adopted)) {
+                // Kept in memory; tried again after another delay.
+                std::scoped_lock retry(lock_);
+                if (!pending_.empty()) {
+                    dueAt_ = Steady::now() + visitDelay_;
+                }
+            }
+        } else {
+            std::scoped_lock writing(writing_);
+            if (const auto held = file_.lock()) {
+                adopted = adoptOutsideChange();
+            }
+        }
+        if (adopted) {
+            announceLater();
+        }
+        guard.lock();
+    }
+}
+
+void AppDataStore::announceLater() const {
+    MainQueue::async([weak = std::weak_ptr(lifetime_)] {
+        if (const auto self = weak.lock()) {
+            NotificationCenter::defaultCenter().post(appDataDidChange, *self);
+        }
+    });
 }
 
 StoreResult<HistoryEntry> AppDataStore::recordVisitThrowing(std::string_view url,
@@ -238,20 +319,19 @@ StoreResult<HistoryEntry> AppDataStore::recordVisitThrowing(std::string_view url
     if (!checked) {
         return std::unexpected(checked.error());
     }
-    HistoryEntry entry;
-    auto saved = mutate([&](AppDataSnapshot& document) {
-        entry.id = makeIdentifier("h", now());
-        entry.url = checked->url;
-        entry.title = checked->title;
-        entry.visitedAt = now();
-        document.history.insert(document.history.begin(), entry);
-        if (document.history.size() > historyLimit) {
-            document.history.resize(historyLimit);
+    HistoryEntry entry{makeIdentifier("h", now()), std::move(checked->url),
+                       std::move(checked->title), now()};
+    {
+        std::scoped_lock guard(lock_);
+        insertVisit(data_, entry);
+        pending_.push_back({entry, Steady::now()});
+        if (!dueAt_) {
+            dueAt_ = pending_.front().recordedAt + visitDelay_;
         }
-    });
-    if (!saved) {
-        return std::unexpected(saved.error());
+        startWriter();
     }
+    wake_.notify_one();
+    NotificationCenter::defaultCenter().post(appDataDidChange, this);
     return entry;
 }
 

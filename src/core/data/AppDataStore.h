@@ -1,15 +1,21 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <expected>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
+#include "data/DataFile.h"
 #include "data/Models.h"
 
 namespace velumo {
@@ -39,19 +45,34 @@ class StoreFailure {
 template <typename T>
 using StoreResult = std::expected<T, StoreFailure>;
 
-// Sole owner of the user's document and its file. Every change is saved before
-// it takes effect, then announced with appDataDidChange (posted after the lock
-// is released, on the calling thread).
+// Sole owner of the user's document and its file, read, changed and written
+// again under a lock that other processes on the same file take too. A
+// change of bookmarks or settings is saved before it takes effect and before
+// its call returns; visits are kept at once in memory and written together,
+// off the calling thread, at most one write per gathering delay. Each change
+// is announced with appDataDidChange (posted after the lock is released, on
+// the calling thread); a document another program put in the file becomes
+// the store's at the next save or look, is announced the same way, and the
+// change being saved is applied on top of it.
 class AppDataStore {
   public:
     // Milliseconds since 1970 as the store stamps records: never below 1.
     using Clock = std::function<std::uint64_t()>;
+    // Visits are written this long after the oldest of them not yet
+    // written, so that a page reloading itself does not rewrite the file at
+    // every load; an abrupt end loses at most this much of them.
+    static constexpr std::chrono::milliseconds visitGathering{2000};
 
-    explicit AppDataStore(std::filesystem::path path, Clock clock = systemClock());
+    explicit AppDataStore(std::filesystem::path path, Clock clock = systemClock(),
+                          std::chrono::milliseconds visitDelay = visitGathering);
     AppDataStore(const AppDataStore&) = delete;
     AppDataStore& operator=(const AppDataStore&) = delete;
+    // Writes the visits still waiting.
+    ~AppDataStore();
 
-    // The process-wide store on defaultPath(), created on first use.
+    // The process-wide store on defaultPath(), created on first use. Only the
+    // application's primary instance may use it: creating it reads, cleans
+    // and writes the data folder.
     static AppDataStore& shared();
     // $XDG_DATA_HOME/com.orvantis.velumo/app-data.json (~/.local/share when unset).
     static std::filesystem::path defaultPath();
@@ -62,37 +83,68 @@ class AppDataStore {
     // prefix "-" time in lower-case hex "-" the 32 hex digits of a random UUID.
     static std::string makeIdentifier(std::string_view prefix, std::uint64_t time);
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const { return file_.path(); }
     AppDataSnapshot snapshot() const;
 
+    // Fails only on its input: the visit is in the document when this
+    // returns and in the file within the gathering delay.
     StoreResult<HistoryEntry> recordVisitThrowing(std::string_view url, std::string_view title);
     StoreResult<Bookmark> addBookmarkThrowing(std::string_view url, std::string_view title);
     StoreResult<bool> removeBookmark(std::string_view id);
     StoreResult<void> clearHistory();
     StoreResult<void> updateSettings(const AppSettings& settings);
+    // Writes the visits still waiting, now, on the calling thread.
+    StoreResult<void> flush();
+    // Compares the file with what the store last read or wrote, soon and off
+    // the calling thread. A readable document found there becomes the
+    // store's, announced on the main loop.
+    void lookForOutsideChange();
 
     static std::optional<std::string> faviconURL(std::string_view url);
     static std::optional<std::string> normalizedURLKey(std::string_view url);
 
   private:
-    // Runs `change` on a copy of the document, saves the copy, and only then
-    // makes it current; posts appDataDidChange once the lock is released.
-    StoreResult<void> mutate(const std::function<void(AppDataSnapshot&)>& change);
-    StoreResult<void> save(const AppDataSnapshot& document);
-    // Where a save writes: the file the data path's links lead to, so that a
-    // link stays a link. Whatever is there and must not be lost or written
-    // into is set aside first; a failure to do so fails the save.
-    StoreResult<std::filesystem::path> clearedDestination() const;
+    using Change = std::function<void(AppDataSnapshot&)>;
+    using Steady = std::chrono::steady_clock;
+    struct PendingVisit {
+        HistoryEntry entry;
+        Steady::time_point recordedAt;
+    };
+
+    // Saves `change` through commit() and announces what took effect.
+    StoreResult<void> mutate(const Change& change);
+    // Under the writers' lock: takes in a document another program left in
+    // the file (`adopted` then says so), applies `change` (when given) to a
+    // copy of the document with the visits waiting, writes it, and only then
+    // makes it current. Without a change and with no visit waiting, nothing.
+    StoreResult<void> commit(const Change* change, bool& adopted);
+    // Makes a document found in the file current, with the visits still
+    // waiting on top; whether there was one. Writers' lock held.
+    bool adoptOutsideChange();
+    void startWriter();
+    void writeInBackground(const std::stop_token& stop);
+    // Posts appDataDidChange on the main loop, unless the store is gone by then.
+    void announceLater() const;
     std::uint64_t now() const { return clock_(); }
 
-    std::filesystem::path path_;
+    DataFile file_;
     Clock clock_;
+    std::chrono::milliseconds visitDelay_;
+    // One save at a time in this process, held across reading, encoding and
+    // writing. Taken before lock_, never while holding it.
+    std::mutex writing_;
+    // Guards what follows; held only for moments, never across the disk.
     mutable std::mutex lock_;
+    // The document as the file holds it, with the visits waiting on top.
     AppDataSnapshot data_;
-    // Whether the file now at the data path is one this store read or wrote.
-    // Only such a file is replaced without being kept: one that could not be
-    // read, or that turned up after a start without one, is the user's.
-    bool fileIsKnown_ = false;
+    // Visits not yet written, oldest first.
+    std::vector<PendingVisit> pending_;
+    std::optional<Steady::time_point> dueAt_;
+    bool lookRequested_ = false;
+    std::condition_variable_any wake_;
+    std::shared_ptr<const AppDataStore*> lifetime_;
+    // Last: it stops before anything it uses goes.
+    std::jthread writer_;
 };
 
 }  // namespace velumo

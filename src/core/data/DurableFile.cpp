@@ -69,10 +69,26 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+FileStamp stampFrom(const struct stat& status) {
+    return {.device = status.st_dev,
+            .inode = status.st_ino,
+            .size = status.st_size,
+            .modifiedNanoseconds =
+                std::int64_t{status.st_mtim.tv_sec} * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
 }  // namespace
 
+std::expected<FileStamp, std::error_code> stampOf(const std::filesystem::path& file) {
+    struct stat status {};
+    if (::lstat(file.c_str(), &status) != 0) {
+        return std::unexpected(std::error_code(errno, std::system_category()));
+    }
+    return stampFrom(status);
+}
+
 std::expected<std::string, std::error_code> read(const std::filesystem::path& file,
-                                                 std::size_t maximumBytes) {
+                                                 std::size_t maximumBytes, FileStamp* stamp) {
     const auto failed = [](int error) {
         return std::unexpected(std::error_code(error, std::system_category()));
     };
@@ -99,6 +115,9 @@ std::expected<std::string, std::error_code> read(const std::filesystem::path& fi
     }
     if (const int error = refusal(status)) {
         return failed(error);
+    }
+    if (stamp != nullptr) {
+        *stamp = stampFrom(status);
     }
     std::string contents;
     contents.reserve(static_cast<std::size_t>(status.st_size));
@@ -140,8 +159,8 @@ std::expected<std::filesystem::path, std::error_code> linkTarget(
     return std::unexpected(std::make_error_code(std::errc::too_many_symbolic_link_levels));
 }
 
-std::expected<void, std::string> replace(const std::filesystem::path& file,
-                                         std::string_view bytes) {
+std::expected<void, std::string> replace(const std::filesystem::path& file, std::string_view bytes,
+                                         FileStamp* written) {
     const auto folder = folderOf(file);
     // A unique name per write, so that two writers never share a temporary file.
     std::string temporary = file.string();
@@ -163,11 +182,18 @@ std::expected<void, std::string> replace(const std::filesystem::path& file,
     if (::fsync(fd.get()) != 0) {
         return discard("无法写入", temporary);
     }
+    struct stat status {};
+    if (written != nullptr && ::fstat(fd.get(), &status) != 0) {
+        return discard("无法写入", temporary);
+    }
     if (fd.close() != 0) {
         return discard("无法写入", temporary);
     }
     if (std::rename(temporary.c_str(), file.c_str()) != 0) {
         return discard("无法替换", file);
+    }
+    if (written != nullptr) {
+        *written = stampFrom(status);
     }
     // Makes the rename itself durable. Its failure is not reported: the new
     // file is already in place, and calling the change failed would leave the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <expected>
 #include <filesystem>
 #include <string>
@@ -13,12 +14,30 @@ namespace velumo {
 // reader sees the old bytes or the new ones, never a mixture or an empty file.
 namespace DurableFile {
 
+// One version of a file, told apart from others without reading it: a
+// replacement brings another inode, a write in place another size or
+// modification time (unless it falls within the same tick of the file
+// system's clock, which only the contents can tell).
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of `file` itself (a link is not followed), or why there is none.
+std::expected<FileStamp, std::error_code> stampOf(const std::filesystem::path& file);
+
 // The whole file, or the error of opening or reading it. Only a regular file
 // of at most `maximumBytes` is read (larger: file_too_large); anything else
 // (a folder, a FIFO, a device) is refused without being opened
 // (invalid_argument), so that nothing waits for a writer or reads for ever.
+// `stamp`, when given, receives the stamp of the file that was read.
 std::expected<std::string, std::error_code> read(const std::filesystem::path& file,
-                                                 std::size_t maximumBytes);
+                                                 std::size_t maximumBytes,
+                                                 FileStamp* stamp = nullptr);
 
 // Where the symbolic links at the end of `file` lead: relative targets are
 // taken from their link's folder, chains are followed to their end. The
@@ -29,7 +48,10 @@ std::expected<std::filesystem::path, std::error_code> linkTarget(const std::file
 // Writes the bytes to a temporary file beside `file` (mode 0600), flushes it to
 // the disk, renames it over `file` and flushes the folder. On failure `file` is
 // untouched, the temporary file is gone, and the message says what failed.
-std::expected<void, std::string> replace(const std::filesystem::path& file, std::string_view bytes);
+// `written`, when given, receives the stamp of the new file, taken before the
+// rename so that nothing done to `file` afterwards can pass for it.
+std::expected<void, std::string> replace(const std::filesystem::path& file, std::string_view bytes,
+                                         FileStamp* written = nullptr);
 
 // Removes the temporary files of replacements of `file` that a crash cut
 // short: regular files beside it named exactly like the ones replace() makes.

@@ -15,6 +15,7 @@
 #include "browser/BrowserWindowManager.h"
 #include "browser/ScreenLayout.h"
 #include "data/AppDataStore.h"
+#include "data/DataFileWatch.h"
 #include "design/NativeDesignSystem.h"
 #include "shell/GlobalHotKeyManager.h"
 #include "shell/KeyGrabHotKeyService.h"
@@ -70,7 +71,13 @@ ApplicationDelegate::~ApplicationDelegate() {
             g_source_remove(source);
         }
     }
-    // The process-wide services outlive this object: they let go of what it owns.
+    // The process-wide services outlive this object: they let go of what it
+    // owns. Only the primary instance made them: in any other (a second
+    // start, --version, --help) the window manager would make the data store
+    // on the way, which reads, cleans and writes the primary's data folder.
+    if (!lifecycle_) {
+        return;
+    }
     GlobalHotKeyManager::shared().setService(nullptr);
     BrowserWindowManager::shared().setApplicationPort(nullptr);
     BrowserWindowManager::shared().setWindowFactory(nullptr);
@@ -148,6 +155,7 @@ void ApplicationDelegate::startup() {
                       g_unix_signal_add(SIGINT, &ApplicationDelegate::quitOnSignal, this)};
     lifecycle_ = std::make_unique<ApplicationLifecycle>(ApplicationLifecycle::Services{
         *this, applicationPort_, AppDataStore::shared(), windows, GlobalHotKeyManager::shared()});
+    dataFileWatch_ = std::make_unique<DataFileWatch>(AppDataStore::shared());
     addActions();
     lifecycle_->applicationDidFinishLaunching();
 }
@@ -246,6 +254,7 @@ std::optional<OpenRefusal> ApplicationDelegate::open(const std::vector<std::stri
 }
 
 void ApplicationDelegate::shutdown() {
+    dataFileWatch_.reset();
     if (lifecycle_) {
         lifecycle_->applicationWillTerminate();
     }

@@ -17,6 +17,7 @@
 #include "app/GtkApplicationPort.h"
 #include "app/LaunchArguments.h"
 #include "browser/GioDesktopLauncher.h"
+#include "data/DataFileWatch.h"
 #include "shell/HotKeyBackend.h"
 #include "shell/HotKeyService.h"
 #include "shell/MenuBarController.h"
@@ -79,7 +80,9 @@ class ApplicationDelegate final : public ApplicationShell {
     std::unique_ptr<WorkbenchWindowController> workbench_;
     // After the workbench, so it goes first: its menu may name the workbench.
     std::unique_ptr<MenuBarController> menuBarController_;
+    // Made in the primary instance's startup only.
     std::unique_ptr<ApplicationLifecycle> lifecycle_;
+    std::unique_ptr<DataFileWatch> dataFileWatch_;
     std::array<guint, 2> signalSources_{};
 };
 
