@@ -316,17 +316,62 @@ constexpr const char* reloadingPage = R"(<html><head><script>
     addEventListener('load', () => setTimeout(() => location.replace('?n=' + (n + 1)), 200));
     </script></head></html>)";
 
-TEST_F(RunningApplication, TheVisitsGatheredSinceTheLastWriteAreWrittenAtSigterm) {
-    server_.page("/live", reloadingPage);
-    start({server_.url("/live?n=1")});
-    ASSERT_TRUE(runUntil([&] { return server_.requestCount("/live") > 15; }));
-    app_->signal(SIGTERM);
-    expectCleanExit();
-    const auto visits = liveVisits(dataFolder() / "app-data.json");
-    EXPECT_TRUE(withoutGaps(visits));
-    ASSERT_FALSE(visits.empty());
-    // The load under way at the signal may not have finished.
-    EXPECT_GE(visits.front() + 1, static_cast<int>(server_.requestCount("/live")));
+// An X server of the test's own, which it can end as a session ends.
+class OwnDisplay {
+  public:
+    OwnDisplay()
+        : server_(g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, nullptr, "Xvfb", "-displayfd",
+                                   "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24",
+                                   nullptr)) {
+        GDataInputStream* lines = g_data_input_stream_new(g_subprocess_get_stdout_pipe(server_));
+        char* number = g_data_input_stream_read_line(lines, nullptr, nullptr, nullptr);
+        name_ = std::string(":") + (number != nullptr ? number : "");
+        g_free(number);
+        g_object_unref(lines);
+    }
+    ~OwnDisplay() {
+        end();
+        g_object_unref(server_);
+    }
+    OwnDisplay(const OwnDisplay&) = delete;
+    OwnDisplay& operator=(const OwnDisplay&) = delete;
+
+    const std::string& name() const { return name_; }
+    void end() {
+        g_subprocess_send_signal(server_, SIGTERM);
+        g_subprocess_wait(server_, nullptr, nullptr);
+    }
+
+  private:
+    GSubprocess* server_;
+    std::string name_;
+};
+
+// However the session ends (a signal, or its X server going away first),
+// the visits gathered since the last write reach the file.
+TEST_F(RunningApplication, TheVisitsGatheredSinceTheLastWriteAreWrittenHoweverTheSessionEnds) {
+    for (const int ending : {SIGTERM, SIGINT, SIGHUP, 0}) {
+        const std::string page = "/live" + std::to_string(ending);
+        server_.page(page, reloadingPage);
+        std::filesystem::remove_all(dataFolder());
+        OwnDisplay display;
+        app_ = std::make_unique<VelumoProcess>(
+            home_, std::vector{server_.url(page + "?n=1")},
+            VelumoProcess::Environment{{"DISPLAY", display.name()}});
+        ASSERT_TRUE(runUntil([&] { return server_.requestCount(page) > 15; })) << app_->output();
+        if (ending == 0) {
+            display.end();
+            app_->waitForExit();
+        } else {
+            app_->signal(ending);
+            expectCleanExit();
+        }
+        const auto visits = liveVisits(dataFolder() / "app-data.json");
+        EXPECT_TRUE(withoutGaps(visits)) << ending;
+        ASSERT_FALSE(visits.empty()) << ending;
+        // The load under way at the end may not have finished.
+        EXPECT_GE(visits.front() + 1, static_cast<int>(server_.requestCount(page))) << ending;
+    }
 }
 
 // 200 forwarding starts while the running instance saves visit after visit:

@@ -22,6 +22,9 @@
 #include "shell/PortalHotKeyService.h"
 #include "shell/SettingsWindowController.h"
 
+// After every other header: Xlib's macros clash with theirs.
+#include <gdk/gdkx.h>
+
 namespace velumo {
 
 namespace {
@@ -152,7 +155,9 @@ void ApplicationDelegate::startup() {
     chooseHotKeyService();
     GlobalHotKeyManager::shared().setService(hotKeyService_.get());
     signalSources_ = {g_unix_signal_add(SIGTERM, &ApplicationDelegate::quitOnSignal, this),
-                      g_unix_signal_add(SIGINT, &ApplicationDelegate::quitOnSignal, this)};
+                      g_unix_signal_add(SIGINT, &ApplicationDelegate::quitOnSignal, this),
+                      g_unix_signal_add(SIGHUP, &ApplicationDelegate::quitOnSignal, this)};
+    writeWhenTheDisplayEnds();
     lifecycle_ = std::make_unique<ApplicationLifecycle>(ApplicationLifecycle::Services{
         *this, applicationPort_, AppDataStore::shared(), windows, GlobalHotKeyManager::shared()});
     dataFileWatch_ = std::make_unique<DataFileWatch>(AppDataStore::shared());
@@ -277,6 +282,25 @@ void ApplicationDelegate::quit() {
     }
     g_list_free_full(toplevels, g_object_unref);
     application_->quit();
+}
+
+namespace {
+
+XIOErrorHandler toolkitDisplayLost = nullptr;
+
+int writeBeforeLeaving(Display* display) {
+    [[maybe_unused]] const auto written = AppDataStore::shared().flush();
+    return toolkitDisplayLost(display);
+}
+
+}  // namespace
+
+// The X server ends with the session, often before any signal comes, and GDK
+// then ends the process at once: the visits still gathered are written first.
+void ApplicationDelegate::writeWhenTheDisplayEnds() {
+    if (GDK_IS_X11_DISPLAY(gdk_display_get_default()) && toolkitDisplayLost == nullptr) {
+        toolkitDisplayLost = XSetIOErrorHandler(&writeBeforeLeaving);
+    }
 }
 
 gboolean ApplicationDelegate::quitOnSignal(gpointer self) {

@@ -70,6 +70,7 @@ class ApplicationDelegate final : public ApplicationShell {
     std::optional<OpenRefusal> open(const std::vector<std::string>& texts);
     void shutdown();
     static gboolean quitOnSignal(gpointer self);
+    static void writeWhenTheDisplayEnds();
 
     Glib::RefPtr<Gtk::Application> application_;
     GtkApplicationPort applicationPort_;
@@ -83,7 +84,7 @@ class ApplicationDelegate final : public ApplicationShell {
     // Made in the primary instance's startup only.
     std::unique_ptr<ApplicationLifecycle> lifecycle_;
     std::unique_ptr<DataFileWatch> dataFileWatch_;
-    std::array<guint, 2> signalSources_{};
+    std::array<guint, 3> signalSources_{};
 };
 
 }  // namespace velumo
