@@ -254,6 +254,7 @@ TEST_F(Lifecycle, ActionsRunTheStatusMenusCommandsAndTheHotKeysByName) {
     for (int i = 0; i < 3; ++i) {
         windows.createWindow("https://example.com/", BrowserWindowMode::window);
     }
+    made[1].lock()->ghost = true;
     std::map<std::string, ApplicationAction> byName;
     for (auto& action : lifecycle->actions()) {
         byName.emplace(action.name, std::move(action));
@@ -269,6 +270,7 @@ TEST_F(Lifecycle, ActionsRunTheStatusMenusCommandsAndTheHotKeysByName) {
         {"toggle-boss", {"w3:move", "w3:hide"}},
         {"previous-window", {"w3:hide", "w2:move", "w2:front", "w2:key", "activate"}},
         {"next-window", {"w2:hide", "w3:move", "w3:front", "w3:key", "activate"}},
+        {"ghost-off", {"w2:solid"}},
         {"new-window", {"w4:show"}},
         {"show-workbench", {"show workbench", "activate"}},
         {"settings", {"show settings"}},

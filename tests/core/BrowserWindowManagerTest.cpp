@@ -193,6 +193,31 @@ TEST_F(WindowSet, BossKeyBringsBackTheWindowItHidWhateverTheDesktopFocusedMeanwh
     EXPECT_EQ(log, (Log{"w1:move", "w1:front", "w1:key", "activate", "post:w1"}));
 }
 
+// Only coming back from the boss key or ghost-off makes a ghost take the
+// pointer again; other ways of showing it leave it as the person set it.
+TEST_F(WindowSet, GhostsTakeThePointerAgainOnlyWhenTheBossKeyBringsThemBackOrOnGhostOff) {
+    open(3);
+    window(1)->ghost = true;
+    window(3)->ghost = true;
+    manager.toggleBossVisibility();
+    manager.toggleBossVisibility();
+    EXPECT_EQ(log, (Log{"w3:move", "w3:hide", "w3:move", "w3:solid", "w3:front", "w3:key",
+                        "activate", "post:w3"}));
+
+    // Visible, only moved to the pointer's screen.
+    window(3)->ghost = true;
+    window(3)->movesToPointer = true;
+    manager.toggleBossVisibility();
+    manager.showAll();
+    manager.bringForward(*window(1));
+    manager.showAdjacentWindow(+1);
+    EXPECT_TRUE(window(1)->ghost && window(3)->ghost);
+
+    log.clear();
+    manager.endGhosts();
+    EXPECT_EQ(log, (Log{"w1:solid", "w3:solid"}));
+}
+
 TEST_F(WindowSet, HotKeysWithNoWindowShowTheWorkbench) {
     int presented = 0;
     manager.toggleBossVisibility();  // no presenter yet: nothing happens

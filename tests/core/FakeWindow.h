@@ -62,10 +62,16 @@ class FakeWindow final : public FloatingWindow {
     std::string currentURL() const override { return url_; }
     BrowserWindowMode mode() const override { return BrowserWindowMode::window; }
     void toggleModeFromUI() override { record("mode"); }
+    bool isGhost() const override { return ghost; }
+    void setGhost(bool on) override {
+        ghost = on;
+        record(on ? "ghost" : "solid");
+    }
 
     bool visible = false;
     bool closing = false;
     bool movesToPointer = false;
+    bool ghost = false;
 
   private:
     void record(const std::string& call) { log_->push_back(name_ + ":" + call); }

@@ -45,6 +45,7 @@ TEST(FloatingWindowAutoHide, HidesOnlyWhenThePointerReallyLeftAndNothingIsUnderW
         {"a live resize", &PointerExit::liveResize},
         {"a modal window", &PointerExit::modalWindowOpen},
         {"the pointer inside the frame", &PointerExit::pointerInsideFrame},
+        {"a ghost", &PointerExit::ghost},
     };
     for (const auto& [name, fact] : keepsTheWindow) {
         PointerExit exit = left;
@@ -199,8 +200,9 @@ TEST(MoreMenuModel, AdvertisementModeAddsNavigationAndTheWindowSwitchesBeforeThe
     // Each flag differs from its neighbour's, so crossed wires show.
     MoreMenuState state{BrowserWindowMode::window, false, true, true, false};
     const Lines common = describe(state);
-    EXPECT_EQ(common.size(), 9U);
+    EXPECT_EQ(common.size(), 10U);
     EXPECT_EQ(common[6], "[display controls]");
+    EXPECT_EQ(common[8], "穿透模式");
 
     state.mode = BrowserWindowMode::advertisement;
     Lines expected = {"后退 Ctrl+[ (disabled)", "前进 Ctrl+]",    "刷新 Ctrl+R",  "---", "透明度",

@@ -155,8 +155,10 @@ TEST(WorkbenchActivity, RecentVisitsAreTheFiveNewest) {
 
 TEST(WorkbenchActivity, WindowRowsAndTheThemeButtonOfferTheOpposite) {
     using enum BrowserWindowMode;
-    EXPECT_EQ(rules::windowRowTitles(advertisement, true), (WindowRowTitles{"转窗口", "隐藏"}));
-    EXPECT_EQ(rules::windowRowTitles(window, false), (WindowRowTitles{"转广告", "显示"}));
+    EXPECT_EQ(rules::windowRowTitles(advertisement, true, false),
+              (WindowRowTitles{"转窗口", "隐藏", ""}));
+    EXPECT_EQ(rules::windowRowTitles(window, false, true),
+              (WindowRowTitles{"转广告", "显示", "取消穿透"}));
     EXPECT_EQ(rules::themePreferenceAfterToggle(Appearance::dark), "light");
     EXPECT_EQ(rules::themePreferenceAfterToggle(Appearance::light), "dark");
 }

@@ -520,9 +520,10 @@ TEST_F(RunningApplication, StartsWithAnAlertWhenTheStoredHotKeysCannotBeRegister
 TEST_F(RunningApplication, EveryStatusMenuCommandIsAnActionOnTheSessionBus) {
     start({server_.url("/one"), server_.url("/two")});
     ASSERT_TRUE(waitForFloatingWindows({"Page one", "Page two"}));
-    EXPECT_EQ(actionNames(), (std::set<std::string>{"hide-all", "new-window", "next-window",
-                                                    "previous-window", "quit", "settings",
-                                                    "show-all", "show-workbench", "toggle-boss"}));
+    EXPECT_EQ(actionNames(),
+              (std::set<std::string>{"ghost-off", "hide-all", "new-window", "next-window",
+                                     "previous-window", "quit", "settings", "show-all",
+                                     "show-workbench", "toggle-boss"}));
     other_.requestClose(workbench());
     ASSERT_TRUE(runUntil([&] { return workbench() == 0; }));
 

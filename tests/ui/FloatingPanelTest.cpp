@@ -6,6 +6,7 @@
 #include <X11/keysym.h>
 
 #include "FloatingWindowFixture.h"
+#include "OtherXClient.h"
 #include "WidgetQueries.h"
 
 namespace velumo::uitest {
@@ -162,6 +163,47 @@ TEST_F(FloatingPanel, AutoHideWaitsForAHeldButtonTheMenuOrADialogButHidesOnLeavi
 
     visit({inside, outside});
     EXPECT_FALSE(window->isVisible());
+}
+
+// Another application's window under the panel gets what the pointer does
+// over a ghost, the control bar included; the ghost stays, though it was left
+// as it turned into one, with auto-hide on.
+TEST_F(FloatingPanel, AGhostLetsThePointerThroughToTheWindowBeneathAndStaysOnScreen) {
+    OtherXClient other;
+    other.openScreenWindow();
+    server_.page("/",
+                 "<title>Plain</title><body style='margin:0;height:100vh' "
+                 "onclick=\"document.title = 'clicked'\">page</body>");
+    auto window = open(server_.url("/"));
+    window->toolbarToggleAutoHide();
+    window->toolbarShowMore(window->toolbar().moreButton());
+    ASSERT_NE(window->moreMenu(), nullptr);
+    clickOn(buttonNamed(*window->moreMenu(), "穿透模式"));
+    ASSERT_TRUE(window->isGhost());
+    EXPECT_TRUE(runUntil([&] { return window->ghostMark().get_mapped(); }));
+    other.pointerEvents();
+
+    const Point page = panelPoint(*window, 380, 300);
+    click(page);
+    scrollDown();
+    clickOn(shownButton(*window, "关闭"));
+    movePointer(panelPoint(*window, -40, 300));
+    runFor(milliseconds(300));
+    EXPECT_EQ(other.pointerEvents(),
+              (std::vector<std::string>{"motion", "press 1", "press 5", "press 1"}));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(manager_.windows().size(), 1U);
+    EXPECT_EQ(window->displayTitle(), "Plain");
+
+    // The boss key's second press brings it back taking the pointer.
+    manager_.toggleBossVisibility();
+    ASSERT_FALSE(window->isVisible());
+    manager_.toggleBossVisibility();
+    ASSERT_TRUE(presentAndWait(window->panel()));
+    EXPECT_FALSE(window->ghostMark().get_visible());
+    click(page);
+    EXPECT_TRUE(runUntil([&] { return window->displayTitle() == "clicked"; }));
+    EXPECT_TRUE(other.pointerEvents().empty());
 }
 
 // X forgets where an unmapped window was, and GTK would put it back where it

@@ -1,5 +1,8 @@
 #include "OtherXClient.h"
 
+#include <algorithm>
+#include <unistd.h>
+
 // After every other header: Xlib's macros clash with theirs.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -119,7 +122,7 @@ std::vector<ClientWindow> OtherXClient::windowsOf(int pid) {
     return windows;
 }
 
-std::vector<std::uint32_t> OtherXClient::activationTimes(std::uint64_t window) {
+void OtherXClient::readEvents() {
     Display* display = connection_->display;
     const Atom request = connection_->atom("_NET_ACTIVE_WINDOW");
     XSync(display, False);
@@ -129,8 +132,45 @@ std::vector<std::uint32_t> OtherXClient::activationTimes(std::uint64_t window) {
         if (event.type == ClientMessage && event.xclient.message_type == request) {
             activations_.emplace_back(event.xclient.window,
                                       static_cast<std::uint32_t>(event.xclient.data.l[1]));
+        } else if (event.type == ButtonPress) {
+            pointerEvents_.push_back("press " + std::to_string(event.xbutton.button));
+        } else if (event.type == MotionNotify &&
+                   std::ranges::find(pointerEvents_, "motion") == pointerEvents_.end()) {
+            pointerEvents_.emplace_back("motion");
         }
     }
+}
+
+std::uint64_t OtherXClient::openScreenWindow() {
+    Display* display = connection_->display;
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes screen{};
+    XGetWindowAttributes(display, root, &screen);
+    const Window window =
+        XCreateSimpleWindow(display, root, 0, 0, static_cast<unsigned>(screen.width),
+                            static_cast<unsigned>(screen.height), 0, 0, 0xffffff);
+    XSelectInput(display, window, ButtonPressMask | PointerMotionMask);
+    XStoreName(display, window, "Beneath");
+    XMapWindow(display, window);
+    for (int i = 0; i < 300; ++i) {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display, window, &attributes);
+        if (attributes.map_state == IsViewable) {
+            break;
+        }
+        XSync(display, False);
+        usleep(10000);
+    }
+    return window;
+}
+
+std::vector<std::string> OtherXClient::pointerEvents() {
+    readEvents();
+    return std::exchange(pointerEvents_, {});
+}
+
+std::vector<std::uint32_t> OtherXClient::activationTimes(std::uint64_t window) {
+    readEvents();
     std::vector<std::uint32_t> times;
     std::erase_if(activations_, [&](const auto& activation) {
         if (activation.first != window) {

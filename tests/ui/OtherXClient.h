@@ -50,11 +50,22 @@ class OtherXClient {
     // Asks the window manager to give the window the focus, as a pager does.
     void requestActivate(std::uint64_t window);
 
+    // Opens a window of this client over the whole screen, waits until the
+    // window manager shows it, and answers it.
+    std::uint64_t openScreenWindow();
+    // The pointer events it received since the last call: "press N" (for
+    // button N, 4 and 5 being the wheel) and "motion" once for any motion.
+    std::vector<std::string> pointerEvents();
+
   private:
     struct Connection;
+    // Reads what the server sent, keeping what the calls above answer.
+    void readEvents();
+
     Connection* connection_;
     // Requests read but not asked for yet: window and time.
     std::vector<std::pair<std::uint64_t, std::uint32_t>> activations_;
+    std::vector<std::string> pointerEvents_;
 };
 
 }  // namespace velumo::uitest

@@ -1,6 +1,7 @@
 // The status item on the tests' private session bus, read and clicked the way
 // a desktop panel does: its icon and title in every case, its own icons, its
 // menu and where each entry leads.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -246,6 +247,13 @@ TEST_F(StatusItemTest, CommandsReachTheShellAndTheWindowSet) {
     auto& hidden = open("页面", false);
     item_.choose("显示全部窗口");
     EXPECT_TRUE(hidden.visible);
+    hidden.ghost = true;
+    hidden.announceChange();
+    ASSERT_TRUE(runUntil([&] {
+        return std::ranges::count(labels(item_.panel.menu()), std::string("退出穿透模式")) == 1;
+    }));
+    item_.choose("退出穿透模式");
+    EXPECT_FALSE(hidden.ghost);
     EXPECT_EQ(item_.workbenchShown + item_.settingsShown + item_.quitRequested, 3);
 }
 

@@ -103,6 +103,12 @@ void click(Point point) {
     releaseButton();
 }
 
+void scrollDown() {
+    XTestFakeButtonEvent(xDisplay(), 5, True, CurrentTime);
+    XTestFakeButtonEvent(xDisplay(), 5, False, CurrentTime);
+    flushInput();
+}
+
 void clickOn(Gtk::Widget& widget) {
     const Rect frame = rootFrame(widget);
     click({frame.midX(), frame.midY()});

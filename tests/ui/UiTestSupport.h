@@ -38,6 +38,8 @@ void movePointer(Point point);
 void pressButton();
 void releaseButton();
 void click(Point point);
+// Turns the wheel one notch towards the reader, where the pointer is.
+void scrollDown();
 // Clicks the centre of `widget`.
 void clickOn(Gtk::Widget& widget);
 // Presses and releases the key of an X keysym, such as XK_Escape.

@@ -363,6 +363,9 @@ TEST_F(Workbench, WindowRowsFollowModeVisibilityAndClosing) {
               (std::vector<std::string>{"第二个窗口", "转广告", "显示"}));
     buttonNamed(rowOf("第二个窗口"), "显示").clicked();
     EXPECT_TRUE(second->isVisible());
+    second->setGhost(true);
+    buttonNamed(rowOf("第二个窗口"), "取消穿透").clicked();
+    EXPECT_FALSE(second->isGhost());
 
     buttonNamed(view().view(), "全部隐藏").clicked();
     EXPECT_FALSE(first->isVisible() || second->isVisible());

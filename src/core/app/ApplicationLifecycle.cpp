@@ -112,6 +112,7 @@ std::vector<ApplicationAction> ApplicationLifecycle::actions() {
         {"next-window", "", [&windows] { windows.showAdjacentWindow(+1); }},
         {"show-all", "", [&windows] { windows.showAll(); }},
         {"hide-all", "", [&windows] { windows.hideAll(); }},
+        {"ghost-off", "", [&windows] { windows.endGhosts(); }},
         {"settings", "<Primary>comma", [&shell] { shell.showSettings(); }},
         {"quit", "<Primary>q", [&shell] { shell.quit(); }},
     };

@@ -133,7 +133,7 @@ void BrowserWindowManager::toggleBossVisibility() {
     if (hidden && find(windows_, *hidden) != windows_.end() && !hidden->isVisible()) {
         activeWindow_ = hidden;
         hidden->moveToMouseScreenIfNeeded();
-        present(*hidden);
+        bringBackFromBossKey(*hidden);
         return;
     }
     auto window = activeWindow_.lock();
@@ -149,7 +149,7 @@ void BrowserWindowManager::toggleBossVisibility() {
         bossHidden_ = window;
         return;
     }
-    present(*window);
+    bringBackFromBossKey(*window);
 }
 
 void BrowserWindowManager::showAdjacentWindow(int offset) {
@@ -179,6 +179,22 @@ void BrowserWindowManager::showAdjacentWindow(int offset) {
 
 void BrowserWindowManager::bringForward(FloatingWindow& window) {
     bossHidden_.reset();
+    present(window);
+}
+
+void BrowserWindowManager::endGhosts() {
+    bossHidden_.reset();
+    for (const auto windows = windows_; const auto& window : windows) {
+        if (window->isGhost()) {
+            window->setGhost(false);
+        }
+    }
+}
+
+void BrowserWindowManager::bringBackFromBossKey(FloatingWindow& window) {
+    if (!window.isVisible() && window.isGhost()) {
+        window.setGhost(false);
+    }
     present(window);
 }
 

@@ -65,15 +65,19 @@ class BrowserWindowManager {
     // boss-key hide, with no other command of the window set in between,
     // brings back the window it hid, whichever window the desktop focused
     // meanwhile: a window manager that moves the focus to another window on
-    // hiding must not turn the second press into a second hide.
+    // hiding must not turn the second press into a second hide. A hidden
+    // ghost comes back taking the pointer: it was called back to be used.
     void toggleBossVisibility();
     void showAdjacentWindow(int offset);
     // Orders the window to the front, makes it key, activates the application
     // and announces the window: what choosing it in a list of windows does.
     void bringForward(FloatingWindow& window);
+    // Every ghost window takes the pointer again.
+    void endGhosts();
 
   private:
     void present(FloatingWindow& window);
+    void bringBackFromBossKey(FloatingWindow& window);
     void activateApplication();
     void presentWorkbench();
     void postChange();

@@ -39,6 +39,12 @@ class FloatingWindow {
     virtual std::string currentURL() const = 0;
     virtual BrowserWindowMode mode() const = 0;
 
+    // A ghost lets the pointer through to the windows beneath it, control bar
+    // included, while its page stays on screen; it never hides on pointer
+    // exit. Setting it announces the change.
+    virtual bool isGhost() const = 0;
+    virtual void setGhost(bool ghost) = 0;
+
     // Posts browserWindowsDidChange with this window as the object. Observers
     // compare the object with FloatingWindow pointers, so a class deriving
     // from several bases announces through this rather than with its own

@@ -4,7 +4,7 @@ namespace velumo::FloatingWindowRules {
 
 bool hidesOnPointerExit(const PointerExit& exit) {
     return exit.autoHide && !exit.suppressAutoHide && !exit.buttonPressed && !exit.liveResize &&
-           !exit.modalWindowOpen && !exit.pointerInsideFrame;
+           !exit.modalWindowOpen && !exit.pointerInsideFrame && !exit.ghost;
 }
 
 std::optional<bool> toolbarCollapsedAfterPointerMove(bool toolbarAutoHide, BrowserWindowMode mode,

@@ -17,13 +17,17 @@ struct PointerExit {
     // Some modal window of the application is on screen.
     bool modalWindowOpen = false;
     bool pointerInsideFrame = false;
+    // The pointer passes through the window: it leaves as the window turns
+    // into a ghost, and a ghost must stay on screen.
+    bool ghost = false;
 };
 
 namespace FloatingWindowRules {
 
 // Auto-hide fires only when the person really left: not while dragging or
-// resizing, not while a menu or dialog of the application is open, and not
-// when the pointer merely moved onto another part of the same window.
+// resizing, not while a menu or dialog of the application is open, not when
+// the pointer merely moved onto another part of the same window, and never
+// from a ghost.
 bool hidesOnPointerExit(const PointerExit& exit);
 
 // The folded state of the control bar after the pointer moved to `pointer`

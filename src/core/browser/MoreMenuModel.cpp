@@ -44,6 +44,8 @@ std::vector<MoreMenuItem> moreMenuItems(const MoreMenuState& state) {
     items.push_back(separator());
     items.push_back(item(MoreMenuAction::pageDisplayControls, {}));
     items.push_back(separator());
+    // A ghost cannot be clicked: the ways back are outside the window.
+    items.push_back(item(MoreMenuAction::ghostMode, "穿透模式"));
     items.push_back(item(MoreMenuAction::newWindow, "新建浮窗", "Ctrl+N"));
     return items;
 }

@@ -21,6 +21,7 @@ enum class MoreMenuAction {
     copyURL,
     openExternally,
     pageDisplayControls,
+    ghostMode,
     newWindow,
     separator,
 };

@@ -37,6 +37,10 @@ std::string menuBarStatusText(Windows windows) {
            std::to_string(windows.size()) + " 个窗口正在显示";
 }
 
+bool offersGhostOff(Windows windows) {
+    return std::ranges::any_of(windows, [](const auto& window) { return window->isGhost(); });
+}
+
 std::optional<std::string_view> statusIconSymbol(MenuBarIconStyle style, Windows windows) {
     if (style == MenuBarIconStyle::hidden) {
         return std::nullopt;

@@ -24,6 +24,11 @@ std::string windowEntryTitle(BrowserWindowMode mode, std::string_view displayTit
 // "Velumo · 暂无浮窗", or "Velumo · <visible>/<all> 个窗口正在显示".
 std::string menuBarStatusText(Windows windows);
 
+// The entry that makes every ghost window take the pointer again, offered
+// while there is one.
+inline constexpr std::string_view ghostOffTitle = "退出穿透模式";
+bool offersGhostOff(Windows windows);
+
 // The symbol name of the status icon, or none when the icon style hides it.
 // Names follow the original symbol set; the desktop layer maps them to icons.
 std::optional<std::string_view> statusIconSymbol(MenuBarIconStyle style, Windows windows);

@@ -57,9 +57,9 @@ std::span<const HistoryEntry> recentVisits(std::span<const HistoryEntry> history
     return history.first(std::min(history.size(), recentVisitLimit));
 }
 
-WindowRowTitles windowRowTitles(BrowserWindowMode mode, bool visible) {
+WindowRowTitles windowRowTitles(BrowserWindowMode mode, bool visible, bool ghost) {
     return {mode == BrowserWindowMode::advertisement ? "转窗口" : "转广告",
-            visible ? "隐藏" : "显示"};
+            visible ? "隐藏" : "显示", ghost ? "取消穿透" : ""};
 }
 
 std::string_view themePreferenceAfterToggle(Appearance shown) {

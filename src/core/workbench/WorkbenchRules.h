@@ -25,11 +25,13 @@ struct BookmarkTile {
     bool operator==(const BookmarkTile&) const = default;
 };
 
-// What the two text buttons of an open window's row offer: the opposite of
-// the window's current mode and visibility.
+// What the text buttons of an open window's row offer: the opposite of the
+// window's current mode and visibility, and for a ghost, taking the pointer
+// again (empty otherwise).
 struct WindowRowTitles {
     std::string_view mode;
     std::string_view visibility;
+    std::string_view ghost;
     bool operator==(const WindowRowTitles&) const = default;
 };
 
@@ -76,7 +78,7 @@ bool sameGrid(std::span<const Bookmark> shown, std::span<const Bookmark> bookmar
 // The newest visits: the front of the history, at most five.
 std::span<const HistoryEntry> recentVisits(std::span<const HistoryEntry> history);
 
-WindowRowTitles windowRowTitles(BrowserWindowMode mode, bool visible);
+WindowRowTitles windowRowTitles(BrowserWindowMode mode, bool visible, bool ghost);
 
 // The theme button stores the opposite of what is on screen, so from
 // "system" the first press always changes what the person sees.

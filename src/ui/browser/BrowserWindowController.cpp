@@ -3,6 +3,7 @@
 #include <gdk/gdkkeysyms.h>
 #include <gtkmm/clipboard.h>
 #include <gtkmm/entry.h>
+#include <gtkmm/label.h>
 #include <gtkmm/messagedialog.h>
 
 #include "MainQueue.h"
@@ -11,6 +12,7 @@
 #include "browser/PagePrompts.h"
 #include "data/AddressResolver.h"
 #include "data/AppDataStore.h"
+#include "design/SymbolIcons.h"
 #include "shell/ActivationTime.h"
 
 namespace velumo {
@@ -64,6 +66,16 @@ BrowserWindowController::BrowserWindowController(Services services, const std::s
     toolbar_.setDelegate(this);
     toolbar_.set_valign(Gtk::ALIGN_START);
     rootView_.add_overlay(toolbar_);
+    ghostMark_.get_style_context()->add_class("velumo-ghost-mark");
+    ghostMark_.pack_start(*SymbolIcons::makeImage("ghost", 14), Gtk::PACK_SHRINK);
+    ghostMark_.pack_start(*Gtk::make_managed<Gtk::Label>("穿透中"), Gtk::PACK_SHRINK);
+    ghostMark_.set_halign(Gtk::ALIGN_END);
+    ghostMark_.set_valign(Gtk::ALIGN_END);
+    ghostMark_.property_margin() = 12;
+    ghostMark_.show_all();
+    ghostMark_.set_no_show_all(true);
+    ghostMark_.hide();
+    rootView_.add_overlay(ghostMark_);
     rootView_.setOnMouseExit([this] { mouseExited(); });
     page_->setOnChange([this] { updateToolbar(); });
     toolbar_.setOpacity(opacity_);
@@ -345,6 +357,7 @@ void BrowserWindowController::mouseExited() {
         .liveResize = panel_.inLiveResize(),
         .modalWindowOpen = modalOpen,
         .pointerInsideFrame = panel_.frame().contains(ScreenLayout::pointer()),
+        .ghost = ghost_,
     };
     if (FloatingWindowRules::hidesOnPointerExit(exit)) {
         hideWindow();
@@ -407,6 +420,24 @@ void BrowserWindowController::toolbarToggleAlwaysOnTop() {
     AppSettings settings = services_.store.snapshot().settings;
     settings.defaultAlwaysOnTop = alwaysOnTop_;
     [[maybe_unused]] const auto handedOver = services_.store.updateSettings(settings);
+    announce();
+}
+
+void BrowserWindowController::setGhost(bool ghost) {
+    if (ghost == ghost_ || isClosing_) {
+        return;
+    }
+    ghost_ = ghost;
+    // With an empty input shape the window system hands every pointer event
+    // to the windows beneath. GTK keeps the shape for a panel realized anew.
+    cairo_region_t* nothing = ghost ? cairo_region_create() : nullptr;
+    gtk_widget_input_shape_combine_region(GTK_WIDGET(panel_.gobj()), nothing);
+    if (nothing != nullptr) {
+        cairo_region_destroy(nothing);
+    }
+    // The bar's controls look as out of reach as they are.
+    toolbar_.set_sensitive(!ghost);
+    ghostMark_.set_visible(ghost);
     announce();
 }
 
@@ -491,6 +522,9 @@ void BrowserWindowController::performMenuAction(MoreMenuAction action) {
             break;
         case MoreMenuAction::openExternally:
             openExternally();
+            break;
+        case MoreMenuAction::ghostMode:
+            setGhost(true);
             break;
         case MoreMenuAction::newWindow:
             services_.manager.createWindow(std::nullopt, BrowserWindowMode::window);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <gtkmm/box.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/BrowserMoreMenu.h"
@@ -68,6 +69,8 @@ class BrowserWindowController final : public FloatingWindow,
     BrowserWindowMode mode() const override { return mode_; }
     // The workbench's window list switches modes here.
     void toggleModeFromUI() override { toggleAdvertisementMode(); }
+    bool isGhost() const override { return ghost_; }
+    void setGhost(bool ghost) override;
 
     // BrowserToolbarDelegate
     void toolbarGoBack() override;
@@ -97,6 +100,8 @@ class BrowserWindowController final : public FloatingWindow,
     const std::optional<Rect>& normalFrame() const { return normalFrame_; }
     FloatingPanel& panel() { return panel_; }
     BrowserToolbarView& toolbar() { return toolbar_; }
+    // The mark in the corner that shows while the window is a ghost.
+    Gtk::Widget& ghostMark() { return ghostMark_; }
     WebKitWebView* webView() const { return page_->webView(); }
     // The open more-menu, if any.
     BrowserMoreMenu* moreMenu() const { return moreMenu_.get(); }
@@ -134,12 +139,14 @@ class BrowserWindowController final : public FloatingWindow,
     FloatingPanel panel_;
     BrowserRootView rootView_;
     BrowserToolbarView toolbar_;
+    Gtk::Box ghostMark_{Gtk::ORIENTATION_HORIZONTAL, 5};
     std::shared_ptr<BrowserPage> page_;
 
     // The window system keeps only 8 bits of it.
     double opacity_ = 1.0;
     bool autoHide_ = false;
     bool alwaysOnTop_ = true;
+    bool ghost_ = false;
     BrowserWindowMode mode_;
     std::optional<Rect> normalFrame_;
     bool isClosing_ = false;

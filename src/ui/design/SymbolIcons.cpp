@@ -32,6 +32,7 @@ constexpr std::array entries = {
     Entry{"chevron.forward", "pan-end-symbolic"},
     Entry{"chevron.backward", "pan-start-symbolic"},
     Entry{"globe", "velumo-globe-symbolic"},
+    Entry{"ghost", "velumo-ghost-symbolic"},
     Entry{"gearshape", "emblem-system-symbolic"},
     Entry{"keyboard", "input-keyboard-symbolic"},
     Entry{"circle.lefthalf.filled", "night-light-symbolic"},

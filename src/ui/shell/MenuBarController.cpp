@@ -175,6 +175,9 @@ void MenuBarController::rebuildMenu() {
         menu_.append(*none);
     }
     addSeparator();
+    if (StatusMenuRules::offersGhostOff(windows)) {
+        addItem(std::string(StatusMenuRules::ghostOffTitle), [this] { manager_.endGhosts(); });
+    }
     addItem("显示全部窗口", [this] { manager_.showAll(); });
     addItem("隐藏全部窗口", [this] { manager_.hideAll(); });
     addItem("关闭全部窗口", [this] { manager_.closeAll(); });

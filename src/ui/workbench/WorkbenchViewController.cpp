@@ -293,8 +293,9 @@ void WorkbenchViewController::reloadWindows() {
     bool sameWindows = shownWindows_.size() == windows.size();
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const auto& window = windows[i];
-        rows.push_back({window->displayTitle(),
-                        WorkbenchRules::windowRowTitles(window->mode(), window->isVisible())});
+        rows.push_back(
+            {window->displayTitle(), WorkbenchRules::windowRowTitles(
+                                         window->mode(), window->isVisible(), window->isGhost())});
         sameWindows = sameWindows && shownWindows_[i].lock() == window;
     }
     if (sameWindows && shownWindowRows_ == rows) {
@@ -321,18 +322,28 @@ void WorkbenchViewController::reloadWindows() {
             };
         };
         auto* gap = spacer();
-        windowStack_.pack_start(
-            *row(8,
-                 {truncatedLabel(rows[i].title, 13, Pango::WEIGHT_MEDIUM, NativeTextColor::label),
-                  gap,
-                  textActionButton(std::string(rows[i].buttons.mode),
-                                   act(&FloatingWindow::toggleModeFromUI)),
-                  textActionButton(std::string(rows[i].buttons.visibility),
-                                   act(&FloatingWindow::toggleVisibility)),
-                  Gtk::make_managed<NativeSymbolButton>("xmark", "关闭当前窗口",
-                                                        act(&FloatingWindow::closeFromUI), 28)},
-                 gap),
-            Gtk::PACK_SHRINK);
+        auto* windowRow = row(
+            8,
+            {truncatedLabel(rows[i].title, 13, Pango::WEIGHT_MEDIUM, NativeTextColor::label), gap,
+             textActionButton(std::string(rows[i].buttons.mode),
+                              act(&FloatingWindow::toggleModeFromUI)),
+             textActionButton(std::string(rows[i].buttons.visibility),
+                              act(&FloatingWindow::toggleVisibility)),
+             Gtk::make_managed<NativeSymbolButton>("xmark", "关闭当前窗口",
+                                                   act(&FloatingWindow::closeFromUI), 28)},
+            gap);
+        if (!rows[i].buttons.ghost.empty()) {
+            auto* ghostOff = textActionButton(std::string(rows[i].buttons.ghost), [weak] {
+                if (auto target = weak.lock()) {
+                    target->setGhost(false);
+                }
+            });
+            ghostOff->set_valign(Gtk::ALIGN_CENTER);
+            windowRow->pack_start(*ghostOff, Gtk::PACK_SHRINK);
+            // Before the mode and visibility buttons, right of the title.
+            windowRow->reorder_child(*ghostOff, 2);
+        }
+        windowStack_.pack_start(*windowRow, Gtk::PACK_SHRINK);
     }
     windowStack_.show_all();
 }
