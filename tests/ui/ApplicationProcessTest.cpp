@@ -230,8 +230,13 @@ TEST_F(RunningApplication, RunsOnceShowingTheWorkbenchAndOutlivesItsLastWindow) 
     ASSERT_TRUE(runUntil([&] { return workbench() == 0; }));
     runFor(std::chrono::milliseconds(500));
     EXPECT_TRUE(app_->running());
-    // WebKit starts with the first floating window, not before.
+    // WebKit starts with the first floating window, not before: neither its
+    // processes nor its libraries.
     EXPECT_EQ(webProcesses(), 0U);
+    std::ifstream maps(std::filesystem::path("/proc") / std::to_string(app_->pid()) / "maps");
+    const std::string mapped{std::istreambuf_iterator<char>(maps), {}};
+    EXPECT_THAT(mapped, ::testing::Not(::testing::HasSubstr("libwebkit2gtk")));
+    EXPECT_THAT(mapped, ::testing::Not(::testing::HasSubstr("libjavascriptcore")));
 
     // Starting it again shows the workbench there and ends.
     EXPECT_EQ(startAgain(), 0);

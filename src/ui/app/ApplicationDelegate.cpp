@@ -11,9 +11,9 @@
 
 #include "MainQueue.h"
 #include "app/LaunchArguments.h"
-#include "browser/BrowserWindowController.h"
 #include "browser/BrowserWindowManager.h"
 #include "browser/ScreenLayout.h"
+#include "browser/WebEngine.h"
 #include "data/AppDataStore.h"
 #include "data/DataFileWatch.h"
 #include "design/NativeDesignSystem.h"
@@ -149,9 +149,11 @@ void ApplicationDelegate::startup() {
     Gtk::Window::set_default_icon_name(std::string(ApplicationIdentity::id));
     auto& windows = BrowserWindowManager::shared();
     windows.setApplicationPort(&applicationPort_);
-    // No web process runs before the first floating window.
-    windows.setWindowFactory(BrowserWindowController::factory(
-        AppDataStore::shared(), launcher_, &WebSession::shared, &ScreenLayout::ofDisplay));
+    // Neither the web engine nor a web process is there before the first
+    // floating window.
+    windows.setWindowFactory(
+        WebEngine::loadingFactory({AppDataStore::shared(), launcher_, &ScreenLayout::ofDisplay},
+                                  applicationPort_, WebEngine::modulePath()));
     chooseHotKeyService();
     GlobalHotKeyManager::shared().setService(hotKeyService_.get());
     signalSources_ = {g_unix_signal_add(SIGTERM, &ApplicationDelegate::quitOnSignal, this),

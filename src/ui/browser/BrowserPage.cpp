@@ -211,6 +211,7 @@ void BrowserPage::close() {
     webView_ = nullptr;
     gtk_widget_destroy(view);
     g_object_unref(view);
+    session_->pageClosed();
 }
 
 void BrowserPage::load(const std::string& url) {
@@ -357,6 +358,10 @@ void BrowserPage::loadFinished(std::optional<std::string_view> url,
     changed();
     if (loading_ == Loading::page) {
         recordVisitWithNextTitle();
+    }
+    if (!shown_) {
+        shown_ = true;
+        session_->pageShown();
     }
 }
 

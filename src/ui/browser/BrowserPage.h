@@ -125,6 +125,8 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     Loading loading_ = Loading::page;
     bool errorPageRequested_ = false;
     unsigned finishedLoads_ = 0;
+    // The first page (or error page) arrived.
+    bool shown_ = false;
     bool visitAwaitingTitle_ = false;
 
     // The address of the latest navigation the person clicked for; only it

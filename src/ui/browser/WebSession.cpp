@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include <glib.h>
 
@@ -64,7 +65,10 @@ const std::string& pageExtensionFolder() {
 }  // namespace
 
 WebSession::WebSession(const std::filesystem::path& dataDirectory,
-                       const std::filesystem::path& cacheDirectory) {
+                       const std::filesystem::path& cacheDirectory,
+                       std::chrono::milliseconds spareIdleTime)
+    : sparePlan_({.prepare = [this] { prepareSpareView(); }, .giveUp = [this] { dropSpareView(); }},
+                 spareIdleTime) {
     // Cookies, storage and cache are the user's alone, whatever mode the
     // folders had. Should this fail, WebKit reports it when it writes there.
     for (const auto& folder : {dataDirectory, cacheDirectory}) {
@@ -95,9 +99,19 @@ WebSession::WebSession(const std::filesystem::path& dataDirectory,
         WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, PageScriptChannel::world, nullptr, nullptr);
     webkit_user_content_manager_add_script(content_, script);
     webkit_user_script_unref(script);
+
+    memoryMonitor_ = g_memory_monitor_dup_default();
+    g_signal_connect(memoryMonitor_, "low-memory-warning",
+                     G_CALLBACK(+[](GMemoryMonitor*, GMemoryMonitorWarningLevel, gpointer self) {
+                         static_cast<WebSession*>(self)->sparePlan_.memoryLow();
+                     }),
+                     this);
 }
 
 WebSession::~WebSession() {
+    g_signal_handlers_disconnect_by_data(memoryMonitor_, this);
+    g_object_unref(memoryMonitor_);
+    dropSpareView();
     g_signal_handlers_disconnect_by_data(context_, this);
     g_object_unref(content_);
     g_object_unref(context_);
@@ -111,9 +125,61 @@ WebSession& WebSession::shared() {
     return session;
 }
 
-GtkWidget* WebSession::createWebView(std::string_view userAgent) const {
+GtkWidget* WebSession::createWebView(std::string_view userAgent) {
+    ++openPages_;
+    if (spare_ == nullptr) {
+        return newWebView(userAgent);
+    }
+    GtkWidget* view = std::exchange(spare_, nullptr);
+    g_signal_handlers_disconnect_by_data(view, this);
+    sparePlan_.taken();
+    webkit_settings_set_user_agent(webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view)),
+                                   std::string(userAgent).c_str());
+    // The session's reference becomes the caller's.
+    g_object_force_floating(G_OBJECT(view));
+    return view;
+}
+
+void WebSession::pageShown() {
+    sparePlan_.pageShown(openPages_);
+}
+
+void WebSession::pageClosed() {
+    openPages_ -= openPages_ > 0 ? 1 : 0;
+    sparePlan_.pageClosed(openPages_);
+}
+
+// WebKit starts a view's web process with its first load, or with the first
+// message to its page, which leaves nothing in its history.
+void WebSession::prepareSpareView() {
+    spare_ = GTK_WIDGET(g_object_ref_sink(newWebView({})));
+    g_signal_connect(
+        spare_, "web-process-terminated",
+        G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self) {
+            auto* session = static_cast<WebSession*>(self);
+            session->dropSpareView();
+            session->sparePlan_.lost();
+        }),
+        this);
+    runScript(WEBKIT_WEB_VIEW(spare_), "0", {});
+}
+
+void WebSession::dropSpareView() {
+    if (spare_ == nullptr) {
+        return;
+    }
+    GtkWidget* view = std::exchange(spare_, nullptr);
+    g_signal_handlers_disconnect_by_data(view, this);
+    webkit_web_view_terminate_web_process(WEBKIT_WEB_VIEW(view));
+    gtk_widget_destroy(view);
+    g_object_unref(view);
+}
+
+GtkWidget* WebSession::newWebView(std::string_view userAgent) const {
     WebKitSettings* settings = webkit_settings_new();
-    webkit_settings_set_user_agent(settings, std::string(userAgent).c_str());
+    if (!userAgent.empty()) {
+        webkit_settings_set_user_agent(settings, std::string(userAgent).c_str());
+    }
     auto* view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context_, "settings",
                                          settings, "user-content-manager", content_, nullptr));
     g_object_unref(settings);

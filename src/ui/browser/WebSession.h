@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -9,17 +10,21 @@
 
 #include <webkit2/webkit2.h>
 
+#include "browser/SparePagePlan.h"
+
 namespace velumo {
 
 // The one web session of all floating windows: cookies, logins and site data
 // shared between windows and kept across runs, in Velumo's own data and cache
 // folders (never WebKit's default context). Also holds the script, present in
 // every frame of every page, that pauses media, and hands each download to
-// the page it came from.
+// the page it came from. Keeps a web view prepared for the next window
+// (SparePagePlan), whose web process has started but loaded nothing.
 class WebSession {
   public:
     WebSession(const std::filesystem::path& dataDirectory,
-               const std::filesystem::path& cacheDirectory);
+               const std::filesystem::path& cacheDirectory,
+               std::chrono::milliseconds spareIdleTime = SparePagePlan::defaultIdleTime);
     ~WebSession();
     WebSession(const WebSession&) = delete;
     WebSession& operator=(const WebSession&) = delete;
@@ -35,9 +40,17 @@ class WebSession {
     WebKitWebContext* context() const { return context_; }
     WebKitWebsiteDataManager* dataManager() const { return dataManager_; }
 
-    // A new web view in this session with a settings object of its own, so
-    // its user agent is its own. The caller owns the returned (floating) widget.
-    GtkWidget* createWebView(std::string_view userAgent) const;
+    // A web view in this session with a settings object of its own, so its
+    // user agent is its own: the prepared one if there is one, else a new
+    // one. The caller owns the returned (floating) widget, and tells of the
+    // page's first arrival and of its end.
+    GtkWidget* createWebView(std::string_view userAgent);
+    void pageShown();
+    void pageClosed();
+    // The prepared view that waits for the next window, if any.
+    WebKitWebView* spareView() const {
+        return spare_ != nullptr ? WEBKIT_WEB_VIEW(spare_) : nullptr;
+    }
 
     // Runs `script` in the main frame of the view's page, in the world of
     // Velumo's scripts, and hands `answer` the JSON text of its result:
@@ -56,12 +69,19 @@ class WebSession {
 
   private:
     static void downloadStarted(WebKitWebContext* context, WebKitDownload* download, gpointer self);
+    GtkWidget* newWebView(std::string_view userAgent) const;
+    void prepareSpareView();
+    void dropSpareView();
 
     WebKitWebsiteDataManager* dataManager_ = nullptr;
     WebKitWebContext* context_ = nullptr;
     WebKitUserContentManager* content_ = nullptr;
     std::string pauseCall_;
     std::map<WebKitWebView*, DownloadHandler> downloadHandlers_;
+    std::size_t openPages_ = 0;
+    GtkWidget* spare_ = nullptr;
+    GMemoryMonitor* memoryMonitor_ = nullptr;
+    SparePagePlan sparePlan_;
 };
 
 }  // namespace velumo
