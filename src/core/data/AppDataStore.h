@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <expected>
 #include <filesystem>
@@ -9,13 +8,12 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <stop_token>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "data/DataFile.h"
+#include "data/GatheredWriter.h"
 #include "data/Models.h"
 
 namespace velumo {
@@ -121,8 +119,8 @@ class AppDataStore {
     // Makes a document found in the file current, with the visits still
     // waiting on top; whether there was one. Writers' lock held.
     bool adoptOutsideChange();
-    void startWriter();
-    void writeInBackground(const std::stop_token& stop);
+    // On the writer's thread: the visits that fell due, or a look.
+    void writeInBackground(bool due);
     // Posts appDataDidChange on the main loop, unless the store is gone by then.
     void announceLater() const;
     std::uint64_t now() const { return clock_(); }
@@ -139,12 +137,9 @@ class AppDataStore {
     AppDataSnapshot data_;
     // Visits not yet written, oldest first.
     std::vector<PendingVisit> pending_;
-    std::optional<Steady::time_point> dueAt_;
-    bool lookRequested_ = false;
-    std::condition_variable_any wake_;
     std::shared_ptr<const AppDataStore*> lifetime_;
     // Last: it stops before anything it uses goes.
-    std::jthread writer_;
+    GatheredWriter writer_;
 };
 
 }  // namespace velumo
