@@ -62,6 +62,19 @@ class FakeWindow final : public FloatingWindow {
     std::string currentURL() const override { return url_; }
     BrowserWindowMode mode() const override { return BrowserWindowMode::window; }
     void toggleModeFromUI() override { record("mode"); }
+    SavedWindow savedState() const override {
+        SavedWindow saved = restored;
+        saved.url = url_;
+        saved.hidden = !visible;
+        return saved;
+    }
+    void restore(const SavedWindow& saved) override {
+        restored = saved;
+        record("restore");
+    }
+
+    // What restore() was given; savedState() hands it back.
+    SavedWindow restored{.frame = {0, 0, 760, 520}};
 
     bool visible = false;
     bool closing = false;

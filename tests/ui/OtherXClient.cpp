@@ -1,5 +1,7 @@
 #include "OtherXClient.h"
 
+#include <algorithm>
+
 // After every other header: Xlib's macros clash with theirs.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -166,6 +168,16 @@ Rect OtherXClient::frame(std::uint64_t window) {
             static_cast<double>(y) - static_cast<double>(extents[2]),
             static_cast<double>(attributes.width + static_cast<int>(extents[0] + extents[1])),
             static_cast<double>(attributes.height + static_cast<int>(extents[2] + extents[3]))};
+}
+
+double OtherXClient::opacity(std::uint64_t window) {
+    const auto value = connection_->items(window, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL);
+    return value.empty() ? 1.0 : static_cast<double>(value.front()) / 0xffffffffU;
+}
+
+bool OtherXClient::above(std::uint64_t window) {
+    const auto states = connection_->items(window, "_NET_WM_STATE", XA_ATOM);
+    return std::ranges::find(states, connection_->atom("_NET_WM_STATE_ABOVE")) != states.end();
 }
 
 void OtherXClient::requestClose(std::uint64_t window) {

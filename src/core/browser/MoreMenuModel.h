@@ -21,6 +21,7 @@ enum class MoreMenuAction {
     copyURL,
     openExternally,
     pageDisplayControls,
+    forgetSite,
     newWindow,
     separator,
 };
@@ -32,6 +33,8 @@ struct MoreMenuState {
     bool canGoForward = false;
     bool autoHide = false;
     bool alwaysOnTop = true;
+    // Zoom, identity or opacity were chosen by hand for the page's site.
+    bool siteRemembered = false;
 };
 
 struct MoreMenuItem {

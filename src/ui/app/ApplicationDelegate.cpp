@@ -14,6 +14,7 @@
 #include "browser/BrowserWindowController.h"
 #include "browser/BrowserWindowManager.h"
 #include "browser/ScreenLayout.h"
+#include "browser/StateStore.h"
 #include "data/AppDataStore.h"
 #include "data/DataFileWatch.h"
 #include "design/NativeDesignSystem.h"
@@ -79,6 +80,7 @@ ApplicationDelegate::~ApplicationDelegate() {
         return;
     }
     GlobalHotKeyManager::shared().setService(nullptr);
+    BrowserWindowManager::shared().setStateStore(nullptr);
     BrowserWindowManager::shared().setApplicationPort(nullptr);
     BrowserWindowManager::shared().setWindowFactory(nullptr);
 }
@@ -149,6 +151,7 @@ void ApplicationDelegate::startup() {
     // No web process runs before the first floating window.
     windows.setWindowFactory(BrowserWindowController::factory(
         AppDataStore::shared(), launcher_, &WebSession::shared, &ScreenLayout::ofDisplay));
+    windows.setStateStore(&StateStore::shared());
     chooseHotKeyService();
     GlobalHotKeyManager::shared().setService(hotKeyService_.get());
     signalSources_ = {g_unix_signal_add(SIGTERM, &ApplicationDelegate::quitOnSignal, this),

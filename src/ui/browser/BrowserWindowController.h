@@ -68,6 +68,8 @@ class BrowserWindowController final : public FloatingWindow,
     BrowserWindowMode mode() const override { return mode_; }
     // The workbench's window list switches modes here.
     void toggleModeFromUI() override { toggleAdvertisementMode(); }
+    SavedWindow savedState() const override;
+    void restore(const SavedWindow& saved) override;
 
     // BrowserToolbarDelegate
     void toolbarGoBack() override;
@@ -115,8 +117,14 @@ class BrowserWindowController final : public FloatingWindow,
     Rect constrained(Rect frame) const;
     std::optional<Rect> workAreaOfPanelScreen() const;
 
+    // The page is made once the panel has drawn its first frame.
+    void makePageAfterFirstFrame();
     void createWebViewAndNavigate();
     void windowWillClose();
+    // Remembers a choice made by hand for the page's site.
+    void rememberForSite(const SitePreferences& choice);
+    // "恢复默认": forgets the site, and the window takes the defaults again.
+    void forgetSite();
 
     // Auto-hide waits while the more-menu or a dialog of the panel is open.
     bool suppressAutoHide() const;
