@@ -1,10 +1,6 @@
 #include "browser/StateStore.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <utility>
-
-#include <glib.h>
 
 #include "data/AppDataStore.h"
 #include "data/DurableFile.h"
@@ -41,16 +37,7 @@ StateStore& StateStore::shared() {
 }
 
 std::filesystem::path StateStore::defaultPath() {
-    // Read here rather than through g_get_user_state_dir(), which keeps the
-    // first answer for the life of the process.
-    std::filesystem::path base;
-    const char* stateHome = std::getenv("XDG_STATE_HOME");  // NOLINT(concurrency-mt-unsafe)
-    if (stateHome && *stateHome && std::filesystem::path(stateHome).is_absolute()) {
-        base = stateHome;
-    } else {
-        base = std::filesystem::path(g_get_home_dir()) / ".local" / "state";
-    }
-    return base / "com.orvantis.velumo" / "state.json";
+    return AppDataStore::applicationFolder("XDG_STATE_HOME", ".local/state") / "state.json";
 }
 
 StateStore::Clock StateStore::systemClock() {

@@ -125,16 +125,21 @@ AppDataStore& AppDataStore::shared() {
 }
 
 std::filesystem::path AppDataStore::defaultPath() {
-    // Read here rather than through g_get_user_data_dir(), which keeps the
-    // first answer for the life of the process.
+    return applicationFolder("XDG_DATA_HOME", ".local/share") / "app-data.json";
+}
+
+std::filesystem::path AppDataStore::applicationFolder(const char* variable,
+                                                      std::string_view fallback) {
+    // Read here rather than through GLib's g_get_user_*_dir(), which keep
+    // the first answer for the life of the process.
     std::filesystem::path base;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");  // NOLINT(concurrency-mt-unsafe)
-    if (dataHome && *dataHome && std::filesystem::path(dataHome).is_absolute()) {
-        base = dataHome;
+    const char* value = std::getenv(variable);  // NOLINT(concurrency-mt-unsafe)
+    if (value && *value && std::filesystem::path(value).is_absolute()) {
+        base = value;
     } else {
-        base = std::filesystem::path(g_get_home_dir()) / ".local" / "share";
+        base = std::filesystem::path(g_get_home_dir()) / fallback;
     }
-    return base / "com.orvantis.velumo" / "app-data.json";
+    return base / "com.orvantis.velumo";
 }
 
 AppDataStore::Clock AppDataStore::systemClock() {

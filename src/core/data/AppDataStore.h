@@ -74,6 +74,9 @@ class AppDataStore {
     static AppDataStore& shared();
     // $XDG_DATA_HOME/com.orvantis.velumo/app-data.json (~/.local/share when unset).
     static std::filesystem::path defaultPath();
+    // $`variable`/com.orvantis.velumo, or under `fallback` in the home
+    // folder when the variable is unset or not an absolute path.
+    static std::filesystem::path applicationFolder(const char* variable, std::string_view fallback);
     static Clock systemClock();
     // The wall-clock time in milliseconds, truncated, raised to 1 so that a
     // record never carries the 0 that marks it invalid.
