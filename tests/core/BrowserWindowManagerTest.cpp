@@ -1,3 +1,4 @@
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,8 +10,10 @@
 #include "NotificationCenter.h"
 #include "PendingTurns.h"
 #include "TemporaryFolder.h"
+#include "browser/StateStore.h"
 #include "data/AddressResolver.h"
 #include "data/AppDataStore.h"
+#include "data/DurableFile.h"
 
 namespace velumo {
 namespace {
@@ -254,6 +257,48 @@ TEST_F(WindowSet, CloseAllAsksFirstAndClosesEveryWindowWhileEachRemovesItself) {
     EXPECT_EQ(log, (Log{"alert:关闭全部浮窗？|所有正在播放的页面都会停止。|关闭全部|取消",
                         "post:manager", "w1:closed", "post:manager", "w3:closed"}));
     EXPECT_EQ(manager.windows(), (std::vector<std::shared_ptr<FloatingWindow>>{window(2)}));
+}
+
+TEST_F(WindowSet, WindowsAreKeptAsTheyChangeAndComeBackAtTheNextStartHiddenOrNot) {
+    StateStore state(folder.path() / "state.json", std::chrono::hours(1));
+    manager.setStateStore(&state);
+    open(3);
+    window(2)->restored.opacity = 0.5;
+    window(2)->visible = false;
+    manager.windowStateChanged();
+    close(3);
+    const auto kept = [&] {
+        std::vector<std::string> windows;
+        for (const auto& window : state.snapshot().windows) {
+            windows.push_back(window.url + (window.hidden ? " hidden" : ""));
+        }
+        return windows;
+    };
+    const std::vector<std::string> two{"https://example.com/0", "https://example.com/1 hidden"};
+    EXPECT_EQ(kept(), two) << "a window closed by hand is forgotten";
+
+    // Closing them as the run ends forgets nothing.
+    manager.keepWindowsForNextStart();
+    manager.closeEveryWindow();
+    EXPECT_EQ(kept(), two);
+    EXPECT_EQ(SavedState::decode(*DurableFile::read(state.path(), 1 << 20))->windows.size(), 2U);
+
+    manager.setStateStore(&state);
+    log.clear();
+    manager.restoreWindows();
+    EXPECT_EQ(log, (Log{"w4:restore", "w4:show", "w5:restore", "post:manager"}));
+    EXPECT_EQ(window(5)->restored.opacity, 0.5);
+    EXPECT_EQ(manager.activeWindow(), window(4));
+    EXPECT_EQ(kept(), two);
+
+    manager.closeEveryWindow();
+    state.change([](SavedState& saved) {
+        saved.restoreWindows = false;
+        saved.windows.resize(1);
+    });
+    log.clear();
+    manager.restoreWindows();
+    EXPECT_EQ(log, Log{});
 }
 
 }  // namespace

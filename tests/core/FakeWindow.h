@@ -67,6 +67,21 @@ class FakeWindow final : public FloatingWindow {
         ghost = on;
         record(on ? "ghost" : "solid");
     }
+    SavedWindow savedState() const override {
+        SavedWindow saved = restored;
+        saved.url = url_;
+        saved.hidden = !visible;
+        saved.ghost = ghost;
+        return saved;
+    }
+    void restore(const SavedWindow& saved) override {
+        restored = saved;
+        ghost = saved.ghost;
+        record("restore");
+    }
+
+    // What restore() was given; savedState() hands it back.
+    SavedWindow restored{.frame = {0, 0, 760, 520}};
 
     bool visible = false;
     bool closing = false;

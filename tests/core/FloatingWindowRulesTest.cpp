@@ -200,9 +200,13 @@ TEST(MoreMenuModel, AdvertisementModeAddsNavigationAndTheWindowSwitchesBeforeThe
     // Each flag differs from its neighbour's, so crossed wires show.
     MoreMenuState state{BrowserWindowMode::window, false, true, true, false};
     const Lines common = describe(state);
-    EXPECT_EQ(common.size(), 10U);
+    EXPECT_EQ(common.size(), 11U);
     EXPECT_EQ(common[6], "[display controls]");
-    EXPECT_EQ(common[8], "穿透模式");
+    EXPECT_EQ(common[7], "恢复默认 (disabled)");
+    state.siteRemembered = true;
+    EXPECT_EQ(describe(state)[7], "恢复默认");
+    state.siteRemembered = false;
+    EXPECT_EQ(common[9], "穿透模式");
 
     state.mode = BrowserWindowMode::advertisement;
     Lines expected = {"后退 Ctrl+[ (disabled)", "前进 Ctrl+]",    "刷新 Ctrl+R",  "---", "透明度",

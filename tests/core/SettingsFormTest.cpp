@@ -209,5 +209,18 @@ TEST_F(SettingsSaveTest, StartAtLoginFollowsOnlyOnceTheSettingsAreStored) {
     EXPECT_EQ(AppDataStore(file).snapshot().settings.searchEngine, SearchEngine::duckduckgo);
 }
 
+TEST_F(SettingsSaveTest, BringingWindowsBackIsKeptInTheStateFileOnlyWithTheSettings) {
+    StateStore state(temporary.path() / "state.json");
+    form = SettingsForm::load(store.snapshot().settings, false, state.snapshot().restoreWindows);
+    EXPECT_TRUE(form.restoreWindows);
+    form.restoreWindows = false;
+    form.shortcut = "Command+1";
+    EXPECT_TRUE(form.save(store, hotKeys, autostart, &state).alert);
+    EXPECT_TRUE(state.snapshot().restoreWindows);
+    form.shortcut = "Command+Option+B";
+    EXPECT_EQ(form.save(store, hotKeys, autostart, &state).alert, std::nullopt);
+    EXPECT_FALSE(state.snapshot().restoreWindows);
+}
+
 }  // namespace
 }  // namespace velumo

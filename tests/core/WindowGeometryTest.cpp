@@ -48,6 +48,21 @@ TEST(WindowGeometryFrames, CentringConstrainingAndTheCornerPopUp) {
     EXPECT_EQ(geometry::advertisementFrame(work), (Rect{2224, 464, 480, 320}));
 }
 
+TEST(WindowGeometryFrames, ARestoredWindowStaysOnItsScreenOrComesToThePrimaryOne) {
+    const std::vector<Screen> screens{{{0, 0, 1440, 900}, {0, 25, 1440, 875}},
+                                      {{1440, 0, 1280, 800}, {1440, 25, 1280, 775}}};
+    EXPECT_EQ(geometry::restoredFrame({1500, 100, 760, 520}, screens, 0),
+              (Rect{1500, 100, 760, 520}));
+    // Its centre on the second screen, its edge past it.
+    EXPECT_EQ(geometry::restoredFrame({2300, 500, 760, 520}, screens, 0),
+              (Rect{1960, 280, 760, 520}));
+    // The screen it was on is gone.
+    EXPECT_EQ(geometry::restoredFrame({3000, 100, 760, 520}, screens, 0),
+              (Rect{340, 202.5, 760, 520}));
+    EXPECT_EQ(geometry::restoredFrame({3000, 100, 760, 520}, {}, std::nullopt),
+              (Rect{3000, 100, 760, 520}));
+}
+
 TEST(WindowGeometryControlBar, HeightsZonesAndWebViewTop) {
     using enum BrowserWindowMode;
     // A folded bar's handle lies over the page.

@@ -23,6 +23,7 @@
 #include "UiTestSupport.h"
 #include "VelumoProcess.h"
 #include "browser/BrowserWindowManager.h"
+#include "browser/StateStore.h"
 #include "data/AppDataSanitizer.h"
 #include "data/AppDataStore.h"
 #include "data/DurableFile.h"
@@ -52,6 +53,9 @@ class RunningApplication : public UiTest {
     }
 
     std::filesystem::path dataFolder() const { return home_ / "data" / "com.orvantis.velumo"; }
+    std::filesystem::path stateFile() const {
+        return home_ / "state" / "com.orvantis.velumo" / "state.json";
+    }
     // The settings the application finds in its data file at start.
     void storeSettings(const std::function<void(AppSettings&)>& change) {
         AppDataStore store(dataFolder() / "app-data.json");
@@ -279,6 +283,7 @@ TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplayOrTheDataFolder) 
                                  ::testing::HasSubstr("through XWayland")));
     EXPECT_EQ(VelumoProcess(home_, {"--no-such-option"}, headless).waitForExit(), 1);
     EXPECT_FALSE(std::filesystem::exists(dataFolder()));
+    EXPECT_FALSE(std::filesystem::exists(stateFile().parent_path()));
 
     start();
     const auto before = listing(dataFolder());
@@ -287,6 +292,7 @@ TEST_F(RunningApplication, AnswersHelpAndVersionWithoutADisplayOrTheDataFolder) 
         startAgain(arguments);
     }
     EXPECT_EQ(listing(dataFolder()), before);
+    EXPECT_FALSE(std::filesystem::exists(stateFile().parent_path()));
     app_->signal(SIGTERM);
     expectCleanExit();
 }
@@ -358,7 +364,9 @@ TEST_F(RunningApplication, TheVisitsGatheredSinceTheLastWriteAreWrittenHoweverTh
     for (const int ending : {SIGTERM, SIGINT, SIGHUP, 0}) {
         const std::string page = "/live" + std::to_string(ending);
         server_.page(page, reloadingPage);
+        // Each round starts afresh, without the last one's visits or windows.
         std::filesystem::remove_all(dataFolder());
+        std::filesystem::remove_all(stateFile().parent_path());
         OwnDisplay display;
         app_ = std::make_unique<VelumoProcess>(
             home_, std::vector{server_.url(page + "?n=1")},
@@ -611,12 +619,13 @@ TEST_F(RunningApplication, OnWaylandTheDesktopPortalBindsTheHotKeys) {
     activateAction("quit");
     expectCleanExit();
 
-    // A desktop that cannot make a session: key grabs stand in, without an alert.
+    // A desktop that cannot make a session: key grabs stand in, without an
+    // alert. The window of the first run comes back.
     portal.refuseSessions();
     start({server_.url("/two")}, wayland);
-    ASSERT_TRUE(waitForFloatingWindows({"Page two"}));
+    ASSERT_TRUE(waitForFloatingWindows({"Page one", "Page two"}));
     tapKeys({XK_Super_L, XK_Alt_L, XK_b});
-    EXPECT_TRUE(waitForFloatingWindows({}));
+    EXPECT_TRUE(waitForFloatingWindows({"Page one"}));
     EXPECT_FALSE(std::ranges::any_of(windows(), [](const auto& window) { return window.dialog; }));
     activateAction("quit");
     expectCleanExit();
@@ -631,7 +640,10 @@ TEST_F(RunningApplication, OnKdeTheRealPortalBindsTheOfferedKeysUnderOneNameEver
     const VelumoProcess::Environment wayland{{"XDG_SESSION_TYPE", "wayland"}};
     const std::vector<std::string> velumo{"/component/velumo_hot_keys"};
     for (const int run : {1, 2}) {
-        start({server_.url("/one"), server_.url("/two")}, wayland);
+        // The second run finds the first one's windows again.
+        start(run == 1 ? std::vector{server_.url("/one"), server_.url("/two")}
+                       : std::vector<std::string>{},
+              wayland);
         ASSERT_TRUE(waitForFloatingWindows({"Page one", "Page two"})) << run;
         ASSERT_TRUE(runUntil([&] { return kde.components() == velumo; })) << run;
         tapKeys({XK_Super_L, XK_Alt_L, XK_b});
@@ -642,9 +654,77 @@ TEST_F(RunningApplication, OnKdeTheRealPortalBindsTheOfferedKeysUnderOneNameEver
         EXPECT_TRUE(waitForFloatingWindows({"Page one"})) << run;
         tapKeys({XK_Super_L, XK_Alt_L, XK_bracketright});
         EXPECT_TRUE(waitForFloatingWindows({"Page two"})) << run;
+        activateAction("show-all");
+        EXPECT_TRUE(waitForFloatingWindows({"Page one", "Page two"})) << run;
         activateAction("quit");
         expectCleanExit();
     }
+}
+
+// Names itself after its identity and the width its page is laid out in,
+// which a zoom divides.
+constexpr const char* measuredPage = R"(<script>
+    const name = () => document.title =
+        (navigator.userAgent.includes('iPhone') ? 'mobile ' : 'desktop ') + innerWidth;
+    name();
+    addEventListener('resize', name);
+    </script>)";
+
+TEST_F(RunningApplication, TheWindowsOpenAtTheEndComeBackWhereAndAsTheyWere) {
+    server_.page("/measured", measuredPage);
+    StateStore(stateFile()).change([&](SavedState& saved) {
+        saved.windows = {
+            {.url = server_.url("/measured"),
+             .frame = {100, 80, 600, 400},
+             .opacity = 0.5,
+             .zoom = 2.0,
+             .identity = BrowserIdentityMode::mobile,
+             .alwaysOnTop = false},
+            {.url = server_.url("/two"), .frame = {700, 300, 500, 350}, .hidden = true},
+            {.url = server_.url("/one"), .frame = {300, 200, 640, 480}, .ghost = true}};
+    });
+    start();
+    ASSERT_TRUE(waitForFloatingWindows({"mobile 300", "Page one"}));
+    const std::uint64_t measured = find("mobile 300");
+    EXPECT_EQ(other_.frame(measured), (Rect{100, 80, 600, 400}));
+    EXPECT_NEAR(other_.opacity(measured), 0.5, 0.01);
+    EXPECT_FALSE(other_.above(measured));
+    EXPECT_TRUE(other_.above(find("Page one")));
+
+    // The person moves a window and shows the hidden one, whose page loads
+    // only now; SIGTERM ends the run.
+    other_.requestMove(measured, {200, 150});
+    ASSERT_TRUE(runUntil([&] { return other_.frame(measured).x == 200; }));
+    const std::size_t processes = webProcesses();
+    activateAction("show-all");
+    ASSERT_TRUE(waitForFloatingWindows({"mobile 300", "Page two", "Page one"}));
+    EXPECT_GT(webProcesses(), processes);
+    app_->signal(SIGTERM);
+    expectCleanExit();
+    const auto kept = SavedState::decode(DurableFile::read(stateFile(), 1 << 20).value_or(""));
+    ASSERT_TRUE(kept && kept->windows.size() == 3);
+    EXPECT_TRUE(kept->windows[2].ghost) << "a ghost comes back a ghost";
+
+    start();
+    ASSERT_TRUE(waitForFloatingWindows({"mobile 300", "Page two", "Page one"}));
+    EXPECT_EQ(other_.frame(find("mobile 300")), (Rect{200, 150, 600, 400}));
+    EXPECT_NEAR(other_.opacity(find("mobile 300")), 0.5, 0.01);
+
+    // A crash loses no more than the last moment: a move the state file has
+    // taken in comes back.
+    other_.requestMove(find("Page two"), {20, 40});
+    ASSERT_TRUE(runUntil([&] {
+        const auto saved = SavedState::decode(DurableFile::read(stateFile(), 1 << 20).value_or(""));
+        return saved && saved->windows.size() == 3 && saved->windows[1].frame.x == 20;
+    })) << DurableFile::read(stateFile(), 1 << 20).value_or("")
+        << other_.frame(find("Page two")).x;
+    app_->signal(SIGKILL);
+    EXPECT_EQ(app_->waitForExit(), std::nullopt);
+    start();
+    ASSERT_TRUE(waitForFloatingWindows({"mobile 300", "Page two", "Page one"}));
+    EXPECT_EQ(other_.frame(find("Page two")), (Rect{20, 40, 500, 350}));
+    app_->signal(SIGTERM);
+    expectCleanExit();
 }
 
 }  // namespace

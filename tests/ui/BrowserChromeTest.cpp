@@ -204,11 +204,11 @@ TEST_F(MoreMenuTest, InAWindowItHangsUnderTheButtonAndClosesOnAClickOutsideOrACh
     const Rect surface = rootFrame(withStyleClass(shown, "velumo-menu-surface"));
     EXPECT_EQ(std::pair(surface.x, surface.y), std::pair(button.x, button.maxY() + 4));
     // The window's items, and the display controls at the window's zoom.
-    EXPECT_EQ(
-        labelTexts(*firstOf<Gtk::Stack>(shown).get_child_by_name("main")),
-        (std::vector<std::string>{"编辑地址…", "Ctrl+L", "收藏当前页", "Ctrl+D", "复制网址",
-                                  "在默认浏览器中打开", "网页缩放", "120%", "恢复 100%",
-                                  "浏览器模式", "电脑", "手机", "穿透模式", "新建浮窗", "Ctrl+N"}));
+    EXPECT_EQ(labelTexts(*firstOf<Gtk::Stack>(shown).get_child_by_name("main")),
+              (std::vector<std::string>{"编辑地址…", "Ctrl+L", "收藏当前页", "Ctrl+D", "复制网址",
+                                        "在默认浏览器中打开", "网页缩放", "120%", "恢复 100%",
+                                        "浏览器模式", "电脑", "手机", "恢复默认", "穿透模式",
+                                        "新建浮窗", "Ctrl+N"}));
     // The embedded display controls report to the window's controller.
     buttonNamed(shown, "恢复 100%").clicked();
     EXPECT_EQ(zooms, std::vector<double>{1.0});

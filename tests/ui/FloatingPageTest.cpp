@@ -298,6 +298,35 @@ TEST_F(FloatingPage, TheServerAndThePageSeeTheChosenIdentity) {
     EXPECT_EQ(evaluate(*window, "navigator.userAgent"), mobile);
 }
 
+TEST_F(FloatingPage, ASitesZoomIdentityAndOpacityComeBackUntilForgotten) {
+    manager_.setStateStore(&state_);
+    server_.page("/first", "<title>First</title>");
+    server_.page("/second", "<title>Second</title>");
+    const std::string mobile(BrowserIdentity::mobileUserAgent);
+    auto first = open(server_.url("/first"));
+    first->displayControlsSetPageZoom(1.5);
+    first->setOpacityFromMenu(60);
+    first->displayControlsSetBrowserMode(BrowserIdentityMode::mobile);
+    ASSERT_TRUE(runUntil([&] { return server_.requestCount("/first") == 2; }));
+    first->closePermanently();
+
+    // Another page of the same site, in a new window.
+    auto second = open(server_.url("/second"));
+    const auto zoom = [&] { return webkit_web_view_get_zoom_level(second->webView()); };
+    EXPECT_DOUBLE_EQ(zoom(), 1.5);
+    EXPECT_EQ(server_.lastRequest("/second")->at("User-Agent"), mobile);
+    EXPECT_DOUBLE_EQ(second->opacity(), 0.6);
+    EXPECT_NEAR(second->panel().get_opacity(), 0.6, 0.01);
+
+    second->performMenuAction(MoreMenuAction::forgetSite);
+    ASSERT_TRUE(runUntil([&] { return server_.requestCount("/second") == 2; }));
+    EXPECT_NE(server_.lastRequest("/second")->at("User-Agent"), mobile);
+    EXPECT_TRUE(runUntil([&] { return zoom() == 1.0; })) << zoom();
+    EXPECT_DOUBLE_EQ(second->opacity(), 1.0);
+    EXPECT_TRUE(state_.snapshot().sites.sites().empty());
+    manager_.setStateStore(nullptr);
+}
+
 // Which scheme may leave is the navigation policy's rule; here a click must count as
 // the person's and a script's redirect must not.
 TEST_F(FloatingPage, OtherApplicationsOpenOnlyFromAClick) {

@@ -17,6 +17,7 @@ std::filesystem::path temporaryFolder() {
 FloatingWindowTest::FloatingWindowTest()
     : folder_(temporaryFolder()),
       store_(folder_ / "app-data.json"),
+      state_(folder_ / "state.json"),
       manager_(store_),
       session_(folder_ / "web-data", folder_ / "web-cache") {
     manager_.setWindowFactory(BrowserWindowController::factory(

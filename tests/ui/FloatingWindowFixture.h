@@ -11,6 +11,7 @@
 #include "TestWebServer.h"
 #include "UiTestSupport.h"
 #include "browser/BrowserWindowController.h"
+#include "browser/StateStore.h"
 #include "data/AppDataStore.h"
 
 namespace velumo::uitest {
@@ -58,6 +59,8 @@ class FloatingWindowTest : public UiTest {
 
     std::filesystem::path folder_;
     AppDataStore store_;
+    // The manager keeps its windows and sites here once a test gives it.
+    StateStore state_;
     BrowserWindowManager manager_;
     RecordingLauncher launcher_;
     WebSession session_;

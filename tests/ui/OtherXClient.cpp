@@ -208,6 +208,16 @@ Rect OtherXClient::frame(std::uint64_t window) {
             static_cast<double>(attributes.height + static_cast<int>(extents[2] + extents[3]))};
 }
 
+double OtherXClient::opacity(std::uint64_t window) {
+    const auto value = connection_->items(window, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL);
+    return value.empty() ? 1.0 : static_cast<double>(value.front()) / 0xffffffffU;
+}
+
+bool OtherXClient::above(std::uint64_t window) {
+    const auto states = connection_->items(window, "_NET_WM_STATE", XA_ATOM);
+    return std::ranges::find(states, connection_->atom("_NET_WM_STATE_ABOVE")) != states.end();
+}
+
 void OtherXClient::requestClose(std::uint64_t window) {
     // Source 2: a pager or a person, not the application itself.
     connection_->sendToRoot(window, "_NET_CLOSE_WINDOW", {CurrentTime, 2});

@@ -43,6 +43,10 @@ class OtherXClient {
     std::optional<std::uint64_t> activeWindow();
     // The window's frame on the screen, decorations included.
     Rect frame(std::uint64_t window);
+    // The opacity the window asks the compositor for (1 when it asks for none).
+    double opacity(std::uint64_t window);
+    // Whether the window manager keeps the window above others.
+    bool above(std::uint64_t window);
     // Asks the window manager to close the window, as its close button does.
     void requestClose(std::uint64_t window);
     // Asks the window manager to move the window's frame to `origin`.

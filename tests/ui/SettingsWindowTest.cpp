@@ -18,6 +18,7 @@
 #include "UiTestSupport.h"
 #include "WidgetQueries.h"
 #include "browser/FloatingPanel.h"
+#include "browser/StateStore.h"
 #include "design/NativeDesignSystem.h"
 #include "design/NativeTheme.h"
 #include "shell/SettingsWindowController.h"
@@ -118,7 +119,8 @@ class SettingsWindowTest : public UiTest, protected SettingsServices {
         return text;
     }
 
-    SettingsWindowController controller{store, hotKeys, autostart};
+    StateStore state{temporary.path() / "state.json"};
+    SettingsWindowController controller{store, hotKeys, autostart, &state};
 };
 
 TEST_F(SettingsWindowTest, RefusedShortcutsPutTheStoredTextsBackAndKeepTheWindowOpen) {
@@ -335,15 +337,20 @@ TEST_F(SettingsWindowTest, SaysUnderTheShortcutsWhichKeysTheDesktopGaveAndHowToB
                 }).get_selectable());
 }
 
-TEST_F(SettingsWindowTest, StartAtLoginIsTheAutostartEntryWrittenBySaving) {
+TEST_F(SettingsWindowTest, StartAtLoginAndRestoringWindowsAreKeptBySaving) {
     auto& startAtLogin = checkBox("登录时启动");
+    auto& restoreWindows = checkBox("启动时恢复浮窗");
     EXPECT_FALSE(startAtLogin.get_active());
+    EXPECT_TRUE(restoreWindows.get_active());
     clickInView(startAtLogin);
     ASSERT_TRUE(runUntil([&] { return startAtLogin.get_active(); }));
+    clickInView(restoreWindows);
+    ASSERT_TRUE(runUntil([&] { return !restoreWindows.get_active(); }));
     save();
     // Hidden, and no longer the focus: the next show's focus is a fresh one.
     ASSERT_TRUE(runUntil([&] { return !window().get_visible() && !window().is_active(); }));
     EXPECT_TRUE(autostart.enabled());
+    EXPECT_FALSE(state.snapshot().restoreWindows);
 
     // The entry is the state: gone behind our back, the box is clear at the next show.
     std::filesystem::remove_all(autostart.path().parent_path());

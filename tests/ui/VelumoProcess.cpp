@@ -13,12 +13,13 @@ VelumoProcess::VelumoProcess(const std::filesystem::path& home,
                              const Environment& environment)
     : outputPath_(home / ("output-" + std::to_string(g_get_monotonic_time()) + ".txt")) {
     GSubprocessLauncher* launcher = g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDERR_MERGE);
-    for (const char* folder : {"data", "cache", "config"}) {
+    for (const char* folder : {"data", "cache", "config", "state"}) {
         std::filesystem::create_directories(home / folder);
     }
     g_subprocess_launcher_setenv(launcher, "XDG_DATA_HOME", (home / "data").c_str(), TRUE);
     g_subprocess_launcher_setenv(launcher, "XDG_CACHE_HOME", (home / "cache").c_str(), TRUE);
     g_subprocess_launcher_setenv(launcher, "XDG_CONFIG_HOME", (home / "config").c_str(), TRUE);
+    g_subprocess_launcher_setenv(launcher, "XDG_STATE_HOME", (home / "state").c_str(), TRUE);
     for (const auto& [name, value] : environment) {
         if (value) {
             g_subprocess_launcher_setenv(launcher, name.c_str(), value->c_str(), TRUE);

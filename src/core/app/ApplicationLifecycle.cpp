@@ -33,6 +33,7 @@ void ApplicationLifecycle::applicationDidFinishLaunching() {
     services_.windows.setWorkbenchPresenter(
         whileAlive(lifetime_, [](ApplicationLifecycle& self) { self.presentWorkbench(); }));
     registerHotKeys();
+    services_.windows.restoreWindows();
     deferred_.asyncAfter(settleDelay, whileAlive(lifetime_, [](ApplicationLifecycle& self) {
                              self.services_.shell.createStatusItem();
                              self.services_.shell.showWorkbench();
@@ -94,6 +95,7 @@ bool ApplicationLifecycle::applicationShouldHandleReopen() {
 
 void ApplicationLifecycle::applicationWillTerminate() {
     services_.hotKeys.unregisterAll();
+    services_.windows.keepWindowsForNextStart();
     services_.windows.closeEveryWindow();
     // The visits gathered since the last write; nobody is left to be told
     // should it fail.

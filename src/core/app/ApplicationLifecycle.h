@@ -55,9 +55,9 @@ class ApplicationLifecycle {
     ApplicationLifecycle(const ApplicationLifecycle&) = delete;
     ApplicationLifecycle& operator=(const ApplicationLifecycle&) = delete;
 
-    // Theme, workbench, the window set's workbench presenter, hot keys; the
-    // status icon and the workbench follow after settleDelay. No floating
-    // window opens.
+    // Theme, workbench, the window set's workbench presenter, hot keys, the
+    // floating windows the last run left; the status icon and the workbench
+    // follow after settleDelay.
     void applicationDidFinishLaunching();
     // Gives the hot keys their actions and the stored shortcuts. A refusal is
     // shown in an alert once the current step has returned, saying which
@@ -67,8 +67,8 @@ class ApplicationLifecycle {
     void registerHotKeys();
     // The application was started again while it runs: shows the workbench.
     bool applicationShouldHandleReopen();
-    // Releases the hot keys, closes every floating window for good, then
-    // writes the visits the store still gathers.
+    // Releases the hot keys, keeps the floating windows for the next start,
+    // closes them for good, then writes the visits the store still gathers.
     void applicationWillTerminate();
 
     // The status menu's commands and the hot keys' actions, one table. The

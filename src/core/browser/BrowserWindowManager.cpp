@@ -5,6 +5,7 @@
 
 #include "MainQueue.h"
 #include "NotificationCenter.h"
+#include "browser/StateStore.h"
 #include "data/AddressResolver.h"
 #include "data/AppDataStore.h"
 
@@ -37,6 +38,62 @@ void BrowserWindowManager::setApplicationPort(ApplicationPort* application) {
 
 void BrowserWindowManager::setWorkbenchPresenter(std::function<void()> presenter) {
     workbenchPresenter_ = std::move(presenter);
+}
+
+void BrowserWindowManager::setStateStore(StateStore* state) {
+    state_ = state;
+    stateObserver_.reset();
+    if (state_ != nullptr) {
+        // Every announced change of a window may be one to keep.
+        stateObserver_ = NotificationCenter::defaultCenter().addObserver(
+            std::string(browserWindowsDidChange), nullptr,
+            [this](const Notification&) { windowStateChanged(); });
+    }
+}
+
+void BrowserWindowManager::restoreWindows() {
+    if (state_ == nullptr || !factory_) {
+        return;
+    }
+    const SavedState saved = state_->snapshot();
+    if (!saved.restoreWindows || saved.windows.empty()) {
+        return;
+    }
+    for (const SavedWindow& entry : saved.windows) {
+        auto window = isFull() ? nullptr : factory_(*this, entry.url, entry.mode);
+        if (!window) {
+            continue;
+        }
+        window->restore(entry);
+        windows_.push_back(window);
+        if (!entry.hidden) {
+            activeWindow_ = window;
+            window->showWindow();
+        }
+    }
+    postChange();
+}
+
+void BrowserWindowManager::windowStateChanged() {
+    if (state_ == nullptr) {
+        return;
+    }
+    std::vector<SavedWindow> kept;
+    for (const auto& window : windows_) {
+        if (!window->isClosing()) {
+            kept.push_back(window->savedState());
+        }
+    }
+    state_->change([&](SavedState& state) { state.windows = std::move(kept); });
+}
+
+void BrowserWindowManager::keepWindowsForNextStart() {
+    if (state_ == nullptr) {
+        return;
+    }
+    windowStateChanged();
+    state_->flush();
+    setStateStore(nullptr);
 }
 
 bool BrowserWindowManager::createWindow(std::optional<std::string> url, BrowserWindowMode mode) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "NotificationCenter.h"
 #include "browser/ApplicationPort.h"
 #include "browser/FloatingWindow.h"
 #include "data/Models.h"
@@ -15,6 +16,7 @@ namespace velumo {
 
 class AppDataStore;
 class BrowserWindowManager;
+class StateStore;
 
 inline constexpr std::string_view browserWindowsDidChange = "Velumo.WindowsDidChange";
 
@@ -43,6 +45,10 @@ class BrowserWindowManager {
     void setWindowFactory(FloatingWindowFactory factory);
     void setApplicationPort(ApplicationPort* application);
     void setWorkbenchPresenter(std::function<void()> presenter);
+    // From now on the windows are kept in `state` as they change, and their
+    // sites' choices come from there. Main thread only, like the windows.
+    void setStateStore(StateStore* state);
+    StateStore* stateStore() const { return state_; }
 
     const std::vector<std::shared_ptr<FloatingWindow>>& windows() const { return windows_; }
     std::shared_ptr<FloatingWindow> activeWindow() const { return activeWindow_.lock(); }
@@ -69,6 +75,15 @@ class BrowserWindowManager {
     // ghost comes back taking the pointer: it was called back to be used.
     void toggleBossVisibility();
     void showAdjacentWindow(int offset);
+    // Opens the windows the state file keeps, unless the person turned that
+    // off; hidden ones stay hidden, and their pages wait until they show.
+    void restoreWindows();
+    // A window's place, size or setting changed: the state file follows.
+    void windowStateChanged();
+    // Keeps the windows as they are now for the next start and stops
+    // following them, so that closing them as the run ends forgets nothing.
+    void keepWindowsForNextStart();
+
     // Orders the window to the front, makes it key, activates the application
     // and announces the window: what choosing it in a list of windows does.
     void bringForward(FloatingWindow& window);
@@ -92,6 +107,8 @@ class BrowserWindowManager {
     // of the set forgets it.
     std::weak_ptr<FloatingWindow> bossHidden_;
     int nextIndex_ = -1;
+    StateStore* state_ = nullptr;
+    NotificationCenter::Token stateObserver_;
 };
 
 }  // namespace velumo

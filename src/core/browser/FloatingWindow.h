@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "browser/SavedState.h"
 #include "data/Models.h"
 
 namespace velumo {
@@ -44,6 +45,10 @@ class FloatingWindow {
     // exit. Setting it announces the change.
     virtual bool isGhost() const = 0;
     virtual void setGhost(bool ghost) = 0;
+    // The window as the next start would bring it back.
+    virtual SavedWindow savedState() const = 0;
+    // Takes on a saved window's place, size and settings, before it first shows.
+    virtual void restore(const SavedWindow& saved) = 0;
 
     // Posts browserWindowsDidChange with this window as the object. Observers
     // compare the object with FloatingWindow pointers, so a class deriving

@@ -43,6 +43,7 @@ std::vector<MoreMenuItem> moreMenuItems(const MoreMenuState& state) {
     items.push_back(item(MoreMenuAction::openExternally, "在默认浏览器中打开"));
     items.push_back(separator());
     items.push_back(item(MoreMenuAction::pageDisplayControls, {}));
+    items.push_back(item(MoreMenuAction::forgetSite, "恢复默认", {}, state.siteRemembered));
     items.push_back(separator());
     // A ghost cannot be clicked: the ways back are outside the window.
     items.push_back(item(MoreMenuAction::ghostMode, "穿透模式"));

@@ -21,6 +21,7 @@ enum class MoreMenuAction {
     copyURL,
     openExternally,
     pageDisplayControls,
+    forgetSite,
     ghostMode,
     newWindow,
     separator,
@@ -33,6 +34,8 @@ struct MoreMenuState {
     bool canGoForward = false;
     bool autoHide = false;
     bool alwaysOnTop = true;
+    // Zoom, identity or opacity were chosen by hand for the page's site.
+    bool siteRemembered = false;
 };
 
 struct MoreMenuItem {

@@ -82,6 +82,11 @@ double PageState::setManualZoom(double zoom) {
     return pageZoom_;
 }
 
+void PageState::presetZoom(std::optional<double> zoom) {
+    hasManualPageZoom_ = zoom.has_value();
+    pageZoom_ = zoom ? WindowGeometry::pageZoomFromSlider(*zoom) : 1.0;
+}
+
 bool PageState::setIdentity(BrowserIdentityMode mode) {
     if (mode == identity_) {
         return false;

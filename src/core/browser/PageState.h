@@ -49,6 +49,9 @@ class PageState {
     // The user set the zoom: automatic fitting stops for good. Answers the
     // zoom in force (tenths within 0.3 ... 3.0).
     double setManualZoom(double zoom);
+    // A zoom the window brings back (a site's, a saved window's) rather than
+    // one the user sets now: fixed like a zoom by hand; none fits again.
+    void presetZoom(std::optional<double> zoom);
     // Answers whether the identity changed (the page must then reload).
     bool setIdentity(BrowserIdentityMode mode);
 

@@ -53,6 +53,18 @@ Rect constrained(Rect frame, Rect workArea) {
             size.width, size.height};
 }
 
+Rect restoredFrame(Rect frame, const std::vector<Screen>& screens,
+                   std::optional<std::size_t> primary) {
+    const auto screen = screenUnderPointer(screens, {frame.midX(), frame.midY()}, std::nullopt);
+    if (screen) {
+        return constrained(frame, screens[*screen].workArea);
+    }
+    if (primary && *primary < screens.size()) {
+        return centredOn(frame, screens[*primary].workArea);
+    }
+    return frame;
+}
+
 // The pop-up sits at the bottom right: with y growing downwards its top is
 // measured up from the work area's bottom edge.
 Rect advertisementFrame(Rect workArea) {

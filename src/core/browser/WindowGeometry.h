@@ -71,6 +71,12 @@ Rect centredOn(Rect frame, Rect workArea);
 // `frame` shrunk to fit `workArea` and slid fully onto it.
 Rect constrained(Rect frame, Rect workArea);
 
+// Where a window saved at `frame` comes back: on the screen that holds the
+// frame's centre, fitted to its work area; else centred on the primary
+// screen's; as saved when there is no screen at all.
+Rect restoredFrame(Rect frame, const std::vector<Screen>& screens,
+                   std::optional<std::size_t> primary);
+
 // The corner pop-up: 480 x 320, 16 from the right and bottom of the work area.
 Rect advertisementFrame(Rect workArea);
 

@@ -91,7 +91,8 @@ AppDataStore::AppDataStore(std::filesystem::path path, Clock clock,
     : file_(std::move(path), clock),
       clock_(std::move(clock)),
       visitDelay_(visitDelay),
-      lifetime_(std::make_shared<const AppDataStore*>(this)) {
+      lifetime_(std::make_shared<const AppDataStore*>(this)),
+      writer_([this](bool due) { writeInBackground(due); }) {
     auto held = file_.lock();
     // A writer killed in the middle of a save leaves its temporary file
     // behind; one alive holds the lock while it has one.
@@ -112,10 +113,7 @@ AppDataStore::AppDataStore(std::filesystem::path path, Clock clock,
 
 AppDataStore::~AppDataStore() {
     lifetime_.reset();
-    writer_.request_stop();
-    if (writer_.joinable()) {
-        writer_.join();
-    }
+    writer_.stop();
     // Not announced: nothing may be left to observe it.
     bool adopted = false;
     [[maybe_unused]] const auto written = commit(nullptr, adopted);
@@ -127,16 +125,21 @@ AppDataStore& AppDataStore::shared() {
 }
 
 std::filesystem::path AppDataStore::defaultPath() {
-    // Read here rather than through g_get_user_data_dir(), which keeps the
-    // first answer for the life of the process.
+    return applicationFolder("XDG_DATA_HOME", ".local/share") / "app-data.json";
+}
+
+std::filesystem::path AppDataStore::applicationFolder(const char* variable,
+                                                      std::string_view fallback) {
+    // Read here rather than through GLib's g_get_user_*_dir(), which keep
+    // the first answer for the life of the process.
     std::filesystem::path base;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");  // NOLINT(concurrency-mt-unsafe)
-    if (dataHome && *dataHome && std::filesystem::path(dataHome).is_absolute()) {
-        base = dataHome;
+    const char* value = std::getenv(variable);  // NOLINT(concurrency-mt-unsafe)
+    if (value && *value && std::filesystem::path(value).is_absolute()) {
+        base = value;
     } else {
-        base = std::filesystem::path(g_get_home_dir()) / ".local" / "share";
+        base = std::filesystem::path(g_get_home_dir()) / fallback;
     }
-    return base / "com.orvantis.velumo" / "app-data.json";
+    return base / "com.orvantis.velumo";
 }
 
 AppDataStore::Clock AppDataStore::systemClock() {
@@ -195,7 +198,7 @@ StoreResult<void> AppDataStore::commit(const Change* change, bool& adopted) {
     if (change == nullptr) {
         std::scoped_lock guard(lock_);
         if (pending_.empty()) {
-            dueAt_.reset();
+            writer_.cancel();
             return {};
         }
     }
@@ -230,9 +233,9 @@ StoreResult<void> AppDataStore::commit(const Change* change, bool& adopted) {
             insertVisit(data_, visit.entry);
         }
     }
-    dueAt_.reset();
+    writer_.cancel();
     if (!pending_.empty()) {
-        dueAt_ = pending_.front().recordedAt + visitDelay_;
+        writer_.writeBy(pending_.front().recordedAt + visitDelay_);
     }
     return {};
 }
@@ -252,56 +255,27 @@ bool AppDataStore::adoptOutsideChange() {
 }
 
 void AppDataStore::lookForOutsideChange() {
-    {
-        std::scoped_lock guard(lock_);
-        lookRequested_ = true;
-        startWriter();
-    }
-    wake_.notify_one();
+    writer_.look();
 }
 
-void AppDataStore::startWriter() {
-    if (!writer_.joinable()) {
-        writer_ = std::jthread([this](const std::stop_token& stop) { writeInBackground(stop); });
+void AppDataStore::writeInBackground(bool due) {
+    bool adopted = false;
+    if (due) {
+        if (!commit(nullptr, adopted)) {
+            // Kept in memory; tried again after another delay.
+            std::scoped_lock retry(lock_);
+            if (!pending_.empty()) {
+                writer_.writeBy(Steady::now() + visitDelay_);
+            }
+        }
+    } else {
+        std::scoped_lock writing(writing_);
+        if (const auto held = file_.lock()) {
+            adopted = adoptOutsideChange();
+        }
     }
-}
-
-void AppDataStore::writeInBackground(const std::stop_token& stop) {
-    std::unique_lock guard(lock_);
-    const auto due = [this] { return dueAt_ && Steady::now() >= *dueAt_; };
-    while (!stop.stop_requested()) {
-        // Waits for work, then for its time; either may change meanwhile.
-        if (!lookRequested_ && !dueAt_) {
-            wake_.wait(guard, stop, [this] { return lookRequested_ || dueAt_.has_value(); });
-            continue;
-        }
-        if (!lookRequested_ && !due()) {
-            wake_.wait_until(guard, stop, *dueAt_,
-                             [&] { return lookRequested_ || !dueAt_ || due(); });
-            continue;
-        }
-        const bool write = due();
-        lookRequested_ = false;
-        guard.unlock();
-        bool adopted = false;
-        if (write) {
-            if (!commit(nullptr, adopted)) {
-                // Kept in memory; tried again after another delay.
-                std::scoped_lock retry(lock_);
-                if (!pending_.empty()) {
-                    dueAt_ = Steady::now() + visitDelay_;
-                }
-            }
-        } else {
-            std::scoped_lock writing(writing_);
-            if (const auto held = file_.lock()) {
-                adopted = adoptOutsideChange();
-            }
-        }
-        if (adopted) {
-            announceLater();
-        }
-        guard.lock();
+    if (adopted) {
+        announceLater();
     }
 }
 
@@ -325,12 +299,8 @@ StoreResult<HistoryEntry> AppDataStore::recordVisitThrowing(std::string_view url
         std::scoped_lock guard(lock_);
         insertVisit(data_, entry);
         pending_.push_back({entry, Steady::now()});
-        if (!dueAt_) {
-            dueAt_ = pending_.front().recordedAt + visitDelay_;
-        }
-        startWriter();
+        writer_.writeBy(pending_.front().recordedAt + visitDelay_);
     }
-    wake_.notify_one();
     NotificationCenter::defaultCenter().post(appDataDidChange, this);
     return entry;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <expected>
 #include <filesystem>
@@ -9,13 +8,12 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <stop_token>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "data/DataFile.h"
+#include "data/GatheredWriter.h"
 #include "data/Models.h"
 
 namespace velumo {
@@ -76,6 +74,9 @@ class AppDataStore {
     static AppDataStore& shared();
     // $XDG_DATA_HOME/com.orvantis.velumo/app-data.json (~/.local/share when unset).
     static std::filesystem::path defaultPath();
+    // $`variable`/com.orvantis.velumo, or under `fallback` in the home
+    // folder when the variable is unset or not an absolute path.
+    static std::filesystem::path applicationFolder(const char* variable, std::string_view fallback);
     static Clock systemClock();
     // The wall-clock time in milliseconds, truncated, raised to 1 so that a
     // record never carries the 0 that marks it invalid.
@@ -121,8 +122,8 @@ class AppDataStore {
     // Makes a document found in the file current, with the visits still
     // waiting on top; whether there was one. Writers' lock held.
     bool adoptOutsideChange();
-    void startWriter();
-    void writeInBackground(const std::stop_token& stop);
+    // On the writer's thread: the visits that fell due, or a look.
+    void writeInBackground(bool due);
     // Posts appDataDidChange on the main loop, unless the store is gone by then.
     void announceLater() const;
     std::uint64_t now() const { return clock_(); }
@@ -139,12 +140,9 @@ class AppDataStore {
     AppDataSnapshot data_;
     // Visits not yet written, oldest first.
     std::vector<PendingVisit> pending_;
-    std::optional<Steady::time_point> dueAt_;
-    bool lookRequested_ = false;
-    std::condition_variable_any wake_;
     std::shared_ptr<const AppDataStore*> lifetime_;
     // Last: it stops before anything it uses goes.
-    std::jthread writer_;
+    GatheredWriter writer_;
 };
 
 }  // namespace velumo

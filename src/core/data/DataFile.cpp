@@ -27,36 +27,6 @@ std::size_t hashOf(std::string_view bytes) {
     return std::hash<std::string_view>{}(bytes);
 }
 
-// `base`, or `base` "-" n for the first n that names nothing yet.
-std::expected<std::filesystem::path, std::string> freeName(const std::string& base) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::filesystem::path candidate =
-            attempt == 0 ? base : base + "-" + std::to_string(attempt);
-        std::error_code error;
-        const auto status = std::filesystem::symlink_status(candidate, error);
-        if (status.type() == std::filesystem::file_type::not_found) {
-            return candidate;
-        }
-        if (!std::filesystem::exists(status)) {
-            return std::unexpected(g_strerror(error.value()));
-        }
-    }
-    return std::unexpected("备份文件名都已被占用");
-}
-
-// Moves `file` out of the way under a name no earlier kept file has; the
-// reason when it stays put.
-std::expected<void, std::string> setAside(const std::filesystem::path& file, std::uint64_t time) {
-    const auto name = freeName(file.string() + ".unreadable-" + std::to_string(time));
-    if (!name) {
-        return std::unexpected(name.error());
-    }
-    if (::rename(file.c_str(), name->c_str()) != 0) {
-        return std::unexpected(g_strerror(errno));
-    }
-    return {};
-}
-
 // The time and number in a repair copy's name after its prefix, "<time>"
 // or "<time>-<n>"; none for any other name.
 std::optional<std::pair<std::uint64_t, std::uint64_t>> repairOrder(std::string_view rest) {
@@ -219,8 +189,8 @@ std::expected<void, std::string> DataFile::write(std::string_view bytes) {
 }
 
 std::expected<void, std::string> DataFile::keepRepairCopy(const Unrepaired& unrepaired) const {
-    auto name =
-        freeName(unrepaired.file.string() + std::string(repairSuffix) + std::to_string(clock_()));
+    auto name = DurableFile::freeName(unrepaired.file.string() + std::string(repairSuffix) +
+                                      std::to_string(clock_()));
     if (name) {
         if (auto written = DurableFile::replace(*name, unrepaired.bytes); !written) {
             name = std::unexpected(written.error());
@@ -248,7 +218,7 @@ std::expected<std::filesystem::path, std::string> DataFile::clearedDestination()
     // anything else (a folder, a FIFO, a device, a looping link) the data
     // path's own entry goes, and nothing is ever written into it.
     auto subject = type == std::filesystem::file_type::regular ? *target : path_;
-    if (auto aside = setAside(subject, clock_()); !aside) {
+    if (auto aside = DurableFile::setAside(subject, clock_()); !aside) {
         return std::unexpected("数据文件 " + subject.string() + " 无法读取，也无法移到一旁保留（" +
                                aside.error() + "）；为免覆盖其中的内容，更改没有保存");
     }

@@ -218,6 +218,33 @@ void removeLeftovers(const std::filesystem::path& file) {
     }
 }
 
+std::expected<std::filesystem::path, std::string> freeName(const std::string& base) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::filesystem::path candidate =
+            attempt == 0 ? base : base + "-" + std::to_string(attempt);
+        std::error_code error;
+        const auto status = std::filesystem::symlink_status(candidate, error);
+        if (status.type() == std::filesystem::file_type::not_found) {
+            return candidate;
+        }
+        if (!std::filesystem::exists(status)) {
+            return std::unexpected(g_strerror(error.value()));
+        }
+    }
+    return std::unexpected("备份文件名都已被占用");
+}
+
+std::expected<void, std::string> setAside(const std::filesystem::path& file, std::uint64_t time) {
+    const auto name = freeName(file.string() + ".unreadable-" + std::to_string(time));
+    if (!name) {
+        return std::unexpected(name.error());
+    }
+    if (std::rename(file.c_str(), name->c_str()) != 0) {
+        return std::unexpected(g_strerror(errno));
+    }
+    return {};
+}
+
 std::expected<void, std::string> makePrivateFolder(const std::filesystem::path& folder) {
     if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
         return std::unexpected(failure("无法创建文件夹", folder, errno));

@@ -57,6 +57,14 @@ std::expected<void, std::string> replace(const std::filesystem::path& file, std:
 // short: regular files beside it named exactly like the ones replace() makes.
 void removeLeftovers(const std::filesystem::path& file);
 
+// `base`, or `base` "-" n for the first n that names nothing yet; the reason
+// when there is none.
+std::expected<std::filesystem::path, std::string> freeName(const std::string& base);
+
+// Moves `file` out of the way as `file`.unreadable-`time` (milliseconds),
+// under a name no earlier kept file has; the reason when it stays put.
+std::expected<void, std::string> setAside(const std::filesystem::path& file, std::uint64_t time);
+
 // Creates the folder with its missing parents (mode 0700) and makes the folder
 // itself 0700 whatever mode it had before: what it holds is the user's alone.
 // The message says what failed.

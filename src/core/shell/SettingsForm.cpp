@@ -32,7 +32,8 @@ T atPosition(std::span<const T> choices, int position) {
 
 }  // namespace
 
-SettingsForm SettingsForm::load(const AppSettings& settings, bool startAtLogin) {
+SettingsForm SettingsForm::load(const AppSettings& settings, bool startAtLogin,
+                                bool restoreWindows) {
     SettingsForm form;
     form.enginePosition = positionOf<SearchEngine>(engines, settings.searchEngine);
     form.opacity = settings.defaultOpacity;
@@ -44,6 +45,7 @@ SettingsForm SettingsForm::load(const AppSettings& settings, bool startAtLogin) 
     form.keepRunning = settings.keepRunningAfterLastWindow;
     form.autoHideToolbar = settings.autoHideToolbar;
     form.startAtLogin = startAtLogin;
+    form.restoreWindows = restoreWindows;
     return form;
 }
 
@@ -62,7 +64,7 @@ AppSettings SettingsForm::settings(const AppSettings& old) const {
 }
 
 SettingsSaveOutcome SettingsForm::save(AppDataStore& store, GlobalHotKeyManager& hotKeys,
-                                       const AutostartEntry& autostart) const {
+                                       const AutostartEntry& autostart, StateStore* state) const {
     const AppSettings old = store.snapshot().settings;
     const AppSettings wanted = settings(old);
     const bool shortcutsChanged = wanted.shortcut != old.shortcut ||
@@ -86,6 +88,9 @@ SettingsSaveOutcome SettingsForm::save(AppDataStore& store, GlobalHotKeyManager&
         return {stored.error().description(), old, false};
     }
     // After the store, so a refused shortcut or a failed store changes nothing.
+    if (state != nullptr) {
+        state->change([this](SavedState& saved) { saved.restoreWindows = restoreWindows; });
+    }
     if (startAtLogin != autostart.enabled()) {
         if (const auto written = autostart.setEnabled(startAtLogin); !written) {
             return {"其他设置已保存，但未能更改“登录时启动”：" + written.error(),

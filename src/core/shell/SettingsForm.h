@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/AutostartEntry.h"
+#include "browser/StateStore.h"
 #include "data/AppDataStore.h"
 #include "data/Models.h"
 #include "shell/GlobalHotKeyManager.h"
@@ -41,9 +42,12 @@ struct SettingsForm {
     bool autoHideToolbar = false;
     // Not kept in the settings: whether the autostart entry is there.
     bool startAtLogin = false;
+    // Kept in the state file: whether a start brings the windows back.
+    bool restoreWindows = true;
 
     // The controls for `settings`; a value without a position takes the first.
-    static SettingsForm load(const AppSettings& settings, bool startAtLogin);
+    static SettingsForm load(const AppSettings& settings, bool startAtLogin,
+                             bool restoreWindows = true);
 
     // `old` with every field the form edits replaced; the opacity snaps to a
     // step of 0.05 within 0.1 ... 1.0.
@@ -52,9 +56,10 @@ struct SettingsForm {
     // Applies changed shortcuts to `hotKeys` first, then stores the
     // settings. A refused shortcut stores nothing; a failed store puts the
     // stored shortcuts back into `hotKeys`. Once stored, the autostart entry
-    // is written or removed when the check box no longer matches it.
+    // is written or removed when the check box no longer matches it, and
+    // the state file (when given) takes whether to bring the windows back.
     SettingsSaveOutcome save(AppDataStore& store, GlobalHotKeyManager& hotKeys,
-                             const AutostartEntry& autostart) const;
+                             const AutostartEntry& autostart, StateStore* state = nullptr) const;
 };
 
 }  // namespace velumo

@@ -13,6 +13,7 @@
 #include "app/LaunchArguments.h"
 #include "browser/BrowserWindowManager.h"
 #include "browser/ScreenLayout.h"
+#include "browser/StateStore.h"
 #include "browser/WebEngine.h"
 #include "data/AppDataStore.h"
 #include "data/DataFileWatch.h"
@@ -82,6 +83,7 @@ ApplicationDelegate::~ApplicationDelegate() {
         return;
     }
     GlobalHotKeyManager::shared().setService(nullptr);
+    BrowserWindowManager::shared().setStateStore(nullptr);
     BrowserWindowManager::shared().setApplicationPort(nullptr);
     BrowserWindowManager::shared().setWindowFactory(nullptr);
 }
@@ -154,6 +156,7 @@ void ApplicationDelegate::startup() {
     windows.setWindowFactory(
         WebEngine::loadingFactory({AppDataStore::shared(), launcher_, &ScreenLayout::ofDisplay},
                                   applicationPort_, WebEngine::modulePath()));
+    windows.setStateStore(&StateStore::shared());
     chooseHotKeyService();
     GlobalHotKeyManager::shared().setService(hotKeyService_.get());
     signalSources_ = {g_unix_signal_add(SIGTERM, &ApplicationDelegate::quitOnSignal, this),
@@ -292,13 +295,15 @@ XIOErrorHandler toolkitDisplayLost = nullptr;
 
 int writeBeforeLeaving(Display* display) {
     [[maybe_unused]] const auto written = AppDataStore::shared().flush();
+    StateStore::shared().flush();
     return toolkitDisplayLost(display);
 }
 
 }  // namespace
 
 // The X server ends with the session, often before any signal comes, and GDK
-// then ends the process at once: the visits still gathered are written first.
+// then ends the process at once: the visits and window states still gathered
+// are written first.
 void ApplicationDelegate::writeWhenTheDisplayEnds() {
     if (GDK_IS_X11_DISPLAY(gdk_display_get_default()) && toolkitDisplayLost == nullptr) {
         toolkitDisplayLost = XSetIOErrorHandler(&writeBeforeLeaving);

@@ -191,6 +191,9 @@ GtkWidget* BrowserPage::createWebView() {
     session_->setDownloadHandler(webView_,
                                  [this](WebKitDownload* download) { downloadStarted(download); });
     setMuted(!panel_.get_visible());
+    if (state_.hasManualPageZoom()) {
+        webkit_web_view_set_zoom_level(webView_, state_.pageZoom());
+    }
     return view;
 }
 
@@ -271,6 +274,26 @@ void BrowserPage::setIdentity(BrowserIdentityMode mode) {
     webkit_settings_set_user_agent(webkit_web_view_get_settings(webView_),
                                    std::string(BrowserIdentity::userAgent(mode)).c_str());
     webkit_web_view_reload_bypass_cache(webView_);
+}
+
+void BrowserPage::presetDisplay(std::optional<double> zoom, BrowserIdentityMode identity) {
+    state_.presetZoom(zoom);
+    state_.setIdentity(identity);
+}
+
+void BrowserPage::resetDisplay() {
+    state_.presetZoom(std::nullopt);
+    if (webView_ == nullptr) {
+        state_.setIdentity(BrowserIdentityMode::desktop);
+        return;
+    }
+    webkit_web_view_set_zoom_level(webView_, state_.pageZoom());
+    if (state_.identity() != BrowserIdentityMode::desktop) {
+        // The reload fits the page again when it has loaded.
+        setIdentity(BrowserIdentityMode::desktop);
+    } else {
+        fitPageToViewport();
+    }
 }
 
 void BrowserPage::pauseMedia() {

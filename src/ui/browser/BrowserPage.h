@@ -57,6 +57,11 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     void setManualZoom(double zoom);
     // Reloads from the origin with the new identity, unless it is unchanged.
     void setIdentity(BrowserIdentityMode mode);
+    // The zoom (none: fitted) and identity the page starts with, before its
+    // web view exists.
+    void presetDisplay(std::optional<double> zoom, BrowserIdentityMode identity);
+    // Back to a fitted zoom and the desktop identity.
+    void resetDisplay();
     void pauseMedia();
     // Records a visit still waiting for its title, ends the web process at
     // once (a runaway script would keep it busy long after) and drops the

@@ -10,7 +10,9 @@
 #include "NotificationCenter.h"
 #include "browser/FloatingWindowRules.h"
 #include "browser/PagePrompts.h"
+#include "browser/StateStore.h"
 #include "data/AddressResolver.h"
+#include "data/AppDataSanitizer.h"
 #include "data/AppDataStore.h"
 #include "design/SymbolIcons.h"
 #include "shell/ActivationTime.h"
@@ -54,6 +56,14 @@ BrowserWindowController::BrowserWindowController(Services services, const std::s
     // On every workspace, like a note stuck to the screen.
     panel_.stick();
     opacity_ = settings.defaultOpacity;
+    if (StateStore* state = services_.manager.stateStore()) {
+        std::optional<SitePreferences> site;
+        state->change([&](SavedState& saved) { site = saved.sites.recall(initialURL); });
+        if (site) {
+            opacity_ = site->opacity.value_or(opacity_);
+            page_->presetDisplay(site->zoom, site->identity.value_or(BrowserIdentityMode::desktop));
+        }
+    }
     panel_.set_opacity(opacity_);
     const ScreenLayout layout = services_.screens(panel_);
     if (layout.primary) {
@@ -104,6 +114,21 @@ BrowserWindowController::BrowserWindowController(Services services, const std::s
     }));
     connections_.push_back(panel_.signal_key_press_event().connect(
         sigc::mem_fun(*this, &BrowserWindowController::keyPressed), false));
+    // Moves, resizes, showing and hiding: what the next start brings back.
+    const auto stateChanged = [this] {
+        if (!isClosing_) {
+            services_.manager.windowStateChanged();
+        }
+    };
+    // Before GTK's own handler, which ends the signal.
+    connections_.push_back(panel_.signal_configure_event().connect(
+        [stateChanged](GdkEventConfigure*) {
+            stateChanged();
+            return false;
+        },
+        false));
+    connections_.push_back(panel_.signal_map().connect(stateChanged, true));
+    connections_.push_back(panel_.signal_unmap().connect(stateChanged, true));
     if (toolbarAutoHide_) {
         // In the capture phase the panel sees the pointer before any of its
         // widgets, the page included, and passes every event on.
@@ -124,6 +149,7 @@ BrowserWindowController::BrowserWindowController(Services services, const std::s
         panel_.setMinimumSize(WindowGeometry::minimumAdvertisementSize);
         positionAdvertisement();
     }
+    makePageAfterFirstFrame();
 }
 
 BrowserWindowController::~BrowserWindowController() {
@@ -148,22 +174,24 @@ void BrowserWindowController::announce() const {
 void BrowserWindowController::showWindow() {
     panel_.show();
     makeKey();
-    if (page_->webView() == nullptr && !firstFrame_.connected()) {
-        // The first page of the application also makes its web session,
-        // which keeps WebKit busy for a tenth of a second or more: the page
-        // waits until the panel is on screen, drawn once.
-        firstFrame_ = panel_.signal_draw().connect(
-            [this](const Cairo::RefPtr<Cairo::Context>&) {
-                firstFrame_.disconnect();
-                MainQueue::async([weak = Weak(weak_from_this())] {
-                    if (auto self = weak.lock()) {
-                        self->createWebViewAndNavigate();
-                    }
-                });
-                return false;
-            },
-            true);
-    }
+}
+
+// The first page of the application also makes its web session, which keeps
+// WebKit busy for a tenth of a second or more: the page waits until the panel
+// is on screen, drawn once. A window that comes back hidden makes no web
+// process before it shows.
+void BrowserWindowController::makePageAfterFirstFrame() {
+    firstFrame_ = panel_.signal_draw().connect(
+        [this](const Cairo::RefPtr<Cairo::Context>&) {
+            firstFrame_.disconnect();
+            MainQueue::async([weak = Weak(weak_from_this())] {
+                if (auto self = weak.lock()) {
+                    self->createWebViewAndNavigate();
+                }
+            });
+            return false;
+        },
+        true);
 }
 
 void BrowserWindowController::hideWindow() {
@@ -217,6 +245,59 @@ void BrowserWindowController::windowWillClose() {
     auto self = shared_from_this();
     services_.manager.remove(*this);
     MainQueue::async([self] {});
+}
+
+// MARK: What the next start brings back
+
+SavedWindow BrowserWindowController::savedState() const {
+    const PageState& page = page_->state();
+    // An address the page could not show, or one of its own, is no place to
+    // come back to; where the window started is.
+    const bool webPage = AppDataSanitizer::webURL(page.currentURL()).has_value();
+    return {.url = webPage ? page.currentURL() : page.initialURL(),
+            .mode = mode_,
+            .frame = panel_.frame(),
+            .normalFrame = normalFrame_,
+            .opacity = opacity_,
+            .zoom = page.hasManualPageZoom() ? std::optional(page.pageZoom()) : std::nullopt,
+            .identity = page.identity(),
+            .alwaysOnTop = alwaysOnTop_,
+            .hideOnPointerExit = autoHide_,
+            .ghost = ghost_,
+            .hidden = !isVisible()};
+}
+
+void BrowserWindowController::restore(const SavedWindow& saved) {
+    const ScreenLayout layout = services_.screens(panel_);
+    panel_.setFrame(WindowGeometry::restoredFrame(saved.frame, layout.screens, layout.primary));
+    if (saved.normalFrame) {
+        normalFrame_ =
+            WindowGeometry::restoredFrame(*saved.normalFrame, layout.screens, layout.primary);
+    }
+    setOpacity(saved.opacity);
+    autoHide_ = saved.hideOnPointerExit;
+    toolbar_.setAutoHide(autoHide_);
+    alwaysOnTop_ = saved.alwaysOnTop;
+    panel_.setAlwaysOnTop(alwaysOnTop_);
+    toolbar_.setPinned(alwaysOnTop_);
+    page_->presetDisplay(saved.zoom, saved.identity);
+    setGhost(saved.ghost);
+}
+
+void BrowserWindowController::rememberForSite(const SitePreferences& choice) {
+    services_.manager.windowStateChanged();
+    if (StateStore* state = services_.manager.stateStore()) {
+        state->change([&](SavedState& saved) { saved.sites.remember(currentURL(), choice); });
+    }
+}
+
+void BrowserWindowController::forgetSite() {
+    if (StateStore* state = services_.manager.stateStore()) {
+        state->change([&](SavedState& saved) { saved.sites.forget(currentURL()); });
+    }
+    setOpacity(services_.store.snapshot().settings.defaultOpacity);
+    page_->resetDisplay();
+    services_.manager.windowStateChanged();
 }
 
 // MARK: Screens and geometry
@@ -400,15 +481,18 @@ void BrowserWindowController::setOpacity(double value) {
 
 void BrowserWindowController::toolbarSetOpacity(double value) {
     setOpacity(WindowGeometry::opacityFromSlider(value));
+    rememberForSite({.opacity = opacity_});
 }
 
 void BrowserWindowController::setOpacityFromMenu(int tag) {
     setOpacity(WindowGeometry::opacityFromMenuTag(tag));
+    rememberForSite({.opacity = opacity_});
 }
 
 void BrowserWindowController::toolbarToggleAutoHide() {
     autoHide_ = !autoHide_;
     toolbar_.setAutoHide(autoHide_);
+    services_.manager.windowStateChanged();
 }
 
 void BrowserWindowController::toolbarToggleAlwaysOnTop() {
@@ -463,12 +547,15 @@ void BrowserWindowController::toolbarShowMore(Gtk::Widget& button) {
     if (isClosing_) {
         return;
     }
+    StateStore* state = services_.manager.stateStore();
+    const bool remembered = state != nullptr && state->snapshot().sites.remembers(currentURL());
     const BrowserMoreMenu::Content content{
         .state = {.mode = mode_,
                   .canGoBack = page_->canGoBack(),
                   .canGoForward = page_->canGoForward(),
                   .autoHide = autoHide_,
-                  .alwaysOnTop = alwaysOnTop_},
+                  .alwaysOnTop = alwaysOnTop_,
+                  .siteRemembered = remembered},
         .opacity = opacity_,
         .pageZoom = page_->state().pageZoom(),
         .identity = page_->state().identity(),
@@ -529,6 +616,9 @@ void BrowserWindowController::performMenuAction(MoreMenuAction action) {
         case MoreMenuAction::newWindow:
             services_.manager.createWindow(std::nullopt, BrowserWindowMode::window);
             break;
+        case MoreMenuAction::forgetSite:
+            forgetSite();
+            break;
         case MoreMenuAction::opacitySubmenu:
         case MoreMenuAction::pageDisplayControls:
         case MoreMenuAction::separator:
@@ -538,10 +628,12 @@ void BrowserWindowController::performMenuAction(MoreMenuAction action) {
 
 void BrowserWindowController::displayControlsSetPageZoom(double zoom) {
     page_->setManualZoom(zoom);
+    rememberForSite({.zoom = page_->state().pageZoom()});
 }
 
 void BrowserWindowController::displayControlsSetBrowserMode(BrowserIdentityMode mode) {
     page_->setIdentity(mode);
+    rememberForSite({.identity = mode});
 }
 
 // MARK: Dialogs attached to the panel

@@ -71,6 +71,8 @@ class BrowserWindowController final : public FloatingWindow,
     void toggleModeFromUI() override { toggleAdvertisementMode(); }
     bool isGhost() const override { return ghost_; }
     void setGhost(bool ghost) override;
+    SavedWindow savedState() const override;
+    void restore(const SavedWindow& saved) override;
 
     // BrowserToolbarDelegate
     void toolbarGoBack() override;
@@ -120,8 +122,14 @@ class BrowserWindowController final : public FloatingWindow,
     Rect constrained(Rect frame) const;
     std::optional<Rect> workAreaOfPanelScreen() const;
 
+    // The page is made once the panel has drawn its first frame.
+    void makePageAfterFirstFrame();
     void createWebViewAndNavigate();
     void windowWillClose();
+    // Remembers a choice made by hand for the page's site.
+    void rememberForSite(const SitePreferences& choice);
+    // "恢复默认": forgets the site, and the window takes the defaults again.
+    void forgetSite();
 
     // Auto-hide waits while the more-menu or a dialog of the panel is open.
     bool suppressAutoHide() const;

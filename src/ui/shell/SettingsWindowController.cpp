@@ -59,16 +59,17 @@ SettingsWindowController& SettingsWindowController::shared() {
     static auto* controller =  // NOLINT(cppcoreguidelines-owning-memory)
         new SettingsWindowController(
             AppDataStore::shared(), GlobalHotKeyManager::shared(),
-            AutostartEntry(AutostartEntry::defaultPath(), runningProgram()));
+            AutostartEntry(AutostartEntry::defaultPath(), runningProgram()), &StateStore::shared());
     return *controller;
 }
 
 SettingsWindowController::SettingsWindowController(AppDataStore& store,
                                                    GlobalHotKeyManager& hotKeys,
-                                                   AutostartEntry autostart)
+                                                   AutostartEntry autostart, StateStore* state)
     : store_(store),
       hotKeys_(hotKeys),
       autostart_(std::move(autostart)),
+      state_(state),
       group_(Gtk::WindowGroup::create()),
       themeControl_({{"跟随系统", 88}, {"浅色", 70}, {"深色", 70}}, 30, "主题") {
     group_->add_window(window_);
@@ -175,6 +176,8 @@ Gtk::Widget* SettingsWindowController::behaviourCard() {
     content->pack_start(*note("控制栏自动隐藏开启后会覆盖网页；关闭时网页始终从控制栏下方开始。"),
                         Gtk::PACK_SHRINK);
     content->pack_start(startAtLogin_, Gtk::PACK_SHRINK);
+    content->pack_start(restoreWindows_, Gtk::PACK_SHRINK);
+    restoreWindows_.set_no_show_all(state_ == nullptr);
     return Gtk::make_managed<NativeCardView>(*content, cardInset);
 }
 
@@ -246,7 +249,8 @@ void SettingsWindowController::show() {
 }
 
 void SettingsWindowController::loadSettings() {
-    const auto loaded = SettingsForm::load(store_.snapshot().settings, autostart_.enabled());
+    const auto loaded = SettingsForm::load(store_.snapshot().settings, autostart_.enabled(),
+                                           state_ == nullptr || state_->snapshot().restoreWindows);
     enginePopup_.set_active(loaded.enginePosition);
     opacitySlider_.set_value(loaded.opacity);
     opacityValue_.set_text(WindowGeometry::percentText(loaded.opacity));
@@ -259,6 +263,7 @@ void SettingsWindowController::loadSettings() {
     keepRunning_.set_active(loaded.keepRunning);
     toolbarHide_.set_active(loaded.autoHideToolbar);
     startAtLogin_.set_active(loaded.startAtLogin);
+    restoreWindows_.set_active(loaded.restoreWindows);
 }
 
 // The slider only rests on its ticks; the label follows every move.
@@ -281,11 +286,12 @@ SettingsForm SettingsWindowController::form() const {
     current.keepRunning = keepRunning_.get_active();
     current.autoHideToolbar = toolbarHide_.get_active();
     current.startAtLogin = startAtLogin_.get_active();
+    current.restoreWindows = restoreWindows_.get_active();
     return current;
 }
 
 void SettingsWindowController::saveSettings() {
-    const auto outcome = form().save(store_, hotKeys_, autostart_);
+    const auto outcome = form().save(store_, hotKeys_, autostart_, state_);
     if (outcome.restoreShortcuts) {
         shortcutField_.setShortcut(outcome.stored.shortcut);
         previousWindowShortcutField_.setShortcut(outcome.stored.previousWindowShortcut);

@@ -26,8 +26,8 @@ namespace velumo {
 
 // The settings window: theme, search engine, default opacity, status icon
 // style, the three global shortcuts, keep-running, the control bar's
-// auto-hide and starting at login. Closing only hides it; every show reloads
-// it from the store and the autostart entry.
+// auto-hide, starting at login and bringing the windows back at start. Closing only hides it; every
+// show reloads it from the store and the autostart entry.
 class SettingsWindowController {
   public:
     // The process-wide controller on the shared store and hot-key manager and
@@ -35,8 +35,9 @@ class SettingsWindowController {
     // kept for the life of the process.
     static SettingsWindowController& shared();
 
+    // Without a state file, the check box for bringing windows back is not shown.
     SettingsWindowController(AppDataStore& store, GlobalHotKeyManager& hotKeys,
-                             AutostartEntry autostart);
+                             AutostartEntry autostart, StateStore* state = nullptr);
     SettingsWindowController(const SettingsWindowController&) = delete;
     SettingsWindowController& operator=(const SettingsWindowController&) = delete;
 
@@ -69,6 +70,7 @@ class SettingsWindowController {
     AppDataStore& store_;
     GlobalHotKeyManager& hotKeys_;
     AutostartEntry autostart_;
+    StateStore* state_;
     // The window's own, so its alert blocks only this window.
     Glib::RefPtr<Gtk::WindowGroup> group_;
     Gtk::Window window_;
@@ -82,6 +84,7 @@ class SettingsWindowController {
     Gtk::CheckButton keepRunning_{"关闭最后一个窗口后继续运行"};
     Gtk::CheckButton toolbarHide_{"自动隐藏浮窗控制栏"};
     Gtk::CheckButton startAtLogin_{"登录时启动"};
+    Gtk::CheckButton restoreWindows_{"启动时恢复浮窗"};
     HotKeyBackend hotKeyBackend_ = HotKeyBackend::keyGrabs;
     // Under the shortcuts: why a pressed combination was refused; what the
     // session's hot-key backend did with the keys, and the commands to bind
