@@ -466,6 +466,21 @@ TEST_F(RunningApplication, RefusesWindowsBeyondTheLimitWithOneAlertAndWithoutWai
     expectCleanExit();
 }
 
+// The person works in a floating window and asks for the settings from the
+// status menu or an action: they come above every floating window.
+TEST_F(RunningApplication, TheSettingsComeAboveTheFloatingWindowThePersonWorksIn) {
+    start({server_.url("/one")});
+    ASSERT_TRUE(runUntil([&] { return find("Page one") != 0; }));
+    click({720, 450});
+    activateAction("settings");
+    EXPECT_TRUE(runUntil([&] {
+        const auto stacked = windows();
+        return !stacked.empty() && stacked.back().title == "设置";
+    }));
+    app_->signal(SIGTERM);
+    expectCleanExit();
+}
+
 TEST_F(RunningApplication, HotKeysHideRestoreAndStepThroughTheFloatingWindows) {
     start({server_.url("/one"), server_.url("/two"), server_.url("/three")});
     ASSERT_TRUE(waitForFloatingWindows({"Page one", "Page two", "Page three"}));

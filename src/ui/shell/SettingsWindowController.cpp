@@ -77,6 +77,12 @@ SettingsWindowController::SettingsWindowController(AppDataStore& store,
     window_.set_default_size(windowWidth, windowHeight);
     window_.set_size_request(minimumWidth, minimumHeight);
     window_.add(makeContent());
+    // A window group of its own for the window manager as well: openbox keeps
+    // utility windows of a group (the floating windows) above every other
+    // window of that group, this one included.
+    window_.signal_realize().connect([this] {
+        gdk_window_set_group(window_.get_window()->gobj(), window_.get_window()->gobj());
+    });
     window_.signal_delete_event().connect([this](GdkEventAny*) {
         window_.hide();
         return true;
