@@ -181,23 +181,9 @@ class RunningApplication : public UiTest {
 
     // The actions the application exports on the session bus.
     static std::set<std::string> actionNames() {
-        GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        GVariant* reply = g_dbus_connection_call_sync(
-            bus, "com.orvantis.velumo", "/com/orvantis/velumo", "org.gtk.Actions", "List", nullptr,
-            G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
-        std::set<std::string> names;
-        if (reply != nullptr) {
-            GVariantIter* iter = nullptr;
-            const char* name = nullptr;
-            g_variant_get(reply, "(as)", &iter);
-            while (g_variant_iter_next(iter, "&s", &name)) {
-                names.insert(name);
-            }
-            g_variant_iter_free(iter);
-            g_variant_unref(reply);
-        }
-        g_object_unref(bus);
-        return names;
+        const auto names = busStrings("com.orvantis.velumo", "/com/orvantis/velumo",
+                                      "org.gtk.Actions", "List", "s");
+        return {names.begin(), names.end()};
     }
     // Runs `gapplication ARGUMENTS` as a desktop shortcut would; its output.
     static std::string gapplication(const std::vector<std::string>& arguments) {

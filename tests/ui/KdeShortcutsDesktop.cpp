@@ -67,23 +67,8 @@ bool KdeShortcutsDesktop::start(const std::vector<std::string>& command, const c
 }
 
 std::vector<std::string> KdeShortcutsDesktop::components() {
-    std::vector<std::string> names;
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel", "allComponents",
-        nullptr, G_VARIANT_TYPE("(ao)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
-    if (reply != nullptr) {
-        GVariantIter* iter = nullptr;
-        const char* component = nullptr;
-        g_variant_get(reply, "(ao)", &iter);
-        while (g_variant_iter_next(iter, "&o", &component)) {
-            names.emplace_back(component);
-        }
-        g_variant_iter_free(iter);
-        g_variant_unref(reply);
-    }
-    g_object_unref(bus);
-    return names;
+    return busStrings("org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel",
+                      "allComponents", "o");
 }
 
 }  // namespace velumo::uitest

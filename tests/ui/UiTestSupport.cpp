@@ -235,4 +235,27 @@ void UiTest::TearDown() {
     runFor(std::chrono::milliseconds(50));
 }
 
+std::vector<std::string> busStrings(const char* name, const char* path, const char* interface,
+                                    const char* method, const char* element) {
+    std::vector<std::string> strings;
+    const std::string array = std::string("a") + element;
+    const std::string type = "(" + array + ")";
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    GVariant* reply = g_dbus_connection_call_sync(bus, name, path, interface, method, nullptr,
+                                                  G_VARIANT_TYPE(type.c_str()),
+                                                  G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    if (reply != nullptr) {
+        GVariantIter* iter = nullptr;
+        const char* text = nullptr;
+        g_variant_get(reply, type.c_str(), &iter);
+        while (g_variant_iter_next(iter, ("&" + std::string(element)).c_str(), &text)) {
+            strings.emplace_back(text);
+        }
+        g_variant_iter_free(iter);
+        g_variant_unref(reply);
+    }
+    g_object_unref(bus);
+    return strings;
+}
+
 }  // namespace velumo::uitest

@@ -59,6 +59,11 @@ bool setKeyboardLayout(const std::string& layout);
 // (as in _NET_WM_STATE), numbers in decimal.
 std::vector<std::string> windowProperty(Gtk::Window& window, const char* name);
 
+// The array of strings (`element` "s") or object paths ("o") a method on the
+// session bus answers with; none when the call fails.
+std::vector<std::string> busStrings(const char* name, const char* path, const char* interface,
+                                    const char* method, const char* element);
+
 // The result of `script` in the page's main frame as text; none when it throws.
 std::optional<std::string> evaluateScript(WebKitWebView* view, const std::string& script);
 
