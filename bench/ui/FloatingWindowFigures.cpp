@@ -38,7 +38,7 @@ void watchPageOnceItExists(std::weak_ptr<velumo::BrowserWindowController> weak, 
 int main(int argc, char** argv) {
     FigureRun figures(argc, argv, "org.example.VelumoWindowFigures");
     velumo::GtkApplicationPort port;
-    velumo::GioDesktopLauncher launcher;
+    velumo::GioDesktopLauncher launcher(port);
     auto& manager = velumo::BrowserWindowManager::shared();
     figures.application->signal_startup().connect([&] {
         manager.setApplicationPort(&port);

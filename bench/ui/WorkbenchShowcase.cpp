@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     velumo::AppDataStore store(folder / "app-data.json");
     velumo::BrowserWindowManager manager(store);
     velumo::GtkApplicationPort port;
-    velumo::GioDesktopLauncher launcher;
+    velumo::GioDesktopLauncher launcher(port);
     velumo::WebSession session(folder / "web-data", folder / "web-cache");
     velumo::FaviconLoader favicons(folder / "favicons", velumo::FaviconLoader::iconSide);
     std::unique_ptr<velumo::WorkbenchWindowController> workbench;

@@ -2,6 +2,7 @@
 
 #include <atspi/atspi.h>
 #include <csignal>
+#include <functional>
 #include <set>
 
 #include "UiTestSupport.h"
@@ -29,7 +30,10 @@ std::string taken(gchar* text) {
     return copy;
 }
 
-void collectShowing(AtspiAccessible* node, std::vector<AccessibleControl>& found) {
+using Visit = std::function<void(AtspiAccessible*, AtspiRole)>;
+
+// Calls `visit` with each control on screen under `node`, in tree order.
+void visitShowing(AtspiAccessible* node, const Visit& visit) {
     AtspiStateSet* states = atspi_accessible_get_state_set(node);
     const bool showing = atspi_state_set_contains(states, ATSPI_STATE_SHOWING) != FALSE;
     const bool editable = atspi_state_set_contains(states, ATSPI_STATE_EDITABLE) != FALSE;
@@ -40,16 +44,41 @@ void collectShowing(AtspiAccessible* node, std::vector<AccessibleControl>& found
         return;
     }
     if (isControl(role, editable)) {
-        found.push_back({taken(atspi_accessible_get_role_name(node, nullptr)),
-                         taken(atspi_accessible_get_name(node, nullptr))});
+        visit(node, role);
     }
     const int count = atspi_accessible_get_child_count(node, nullptr);
     for (int i = 0; i < count; ++i) {
         if (AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr)) {
-            collectShowing(child, found);
+            visitShowing(child, visit);
             g_object_unref(child);
         }
     }
+}
+
+// The same for every window of process `pid`.
+void visitShowing(int pid, const Visit& visit) {
+    AtspiAccessible* desktop = atspi_get_desktop(0);
+    const int applications = atspi_accessible_get_child_count(desktop, nullptr);
+    for (int i = 0; i < applications; ++i) {
+        AtspiAccessible* application = atspi_accessible_get_child_at_index(desktop, i, nullptr);
+        if (application == nullptr) {
+            continue;
+        }
+        if (static_cast<int>(atspi_accessible_get_process_id(application, nullptr)) == pid) {
+            // Read anew: windows come and go between two looks.
+            atspi_accessible_clear_cache(application);
+            const int windows = atspi_accessible_get_child_count(application, nullptr);
+            for (int w = 0; w < windows; ++w) {
+                if (AtspiAccessible* window =
+                        atspi_accessible_get_child_at_index(application, w, nullptr)) {
+                    visitShowing(window, visit);
+                    g_object_unref(window);
+                }
+            }
+        }
+        g_object_unref(application);
+    }
+    g_object_unref(desktop);
 }
 
 }  // namespace
@@ -126,29 +155,26 @@ AccessibilityBus::~AccessibilityBus() {
 
 std::vector<AccessibleControl> AccessibilityBus::controlsOnScreen(int pid) const {
     std::vector<AccessibleControl> found;
-    AtspiAccessible* desktop = atspi_get_desktop(0);
-    const int applications = atspi_accessible_get_child_count(desktop, nullptr);
-    for (int i = 0; i < applications; ++i) {
-        AtspiAccessible* application = atspi_accessible_get_child_at_index(desktop, i, nullptr);
-        if (application == nullptr) {
-            continue;
-        }
-        if (static_cast<int>(atspi_accessible_get_process_id(application, nullptr)) == pid) {
-            // Read anew: windows come and go between two looks.
-            atspi_accessible_clear_cache(application);
-            const int windows = atspi_accessible_get_child_count(application, nullptr);
-            for (int w = 0; w < windows; ++w) {
-                if (AtspiAccessible* window =
-                        atspi_accessible_get_child_at_index(application, w, nullptr)) {
-                    collectShowing(window, found);
-                    g_object_unref(window);
-                }
-            }
-        }
-        g_object_unref(application);
-    }
-    g_object_unref(desktop);
+    visitShowing(pid, [&](AtspiAccessible* control, AtspiRole) {
+        found.push_back({taken(atspi_accessible_get_role_name(control, nullptr)),
+                         taken(atspi_accessible_get_name(control, nullptr))});
+    });
     return found;
+}
+
+bool AccessibilityBus::press(int pid, const std::string& name) const {
+    bool pressed = false;
+    visitShowing(pid, [&](AtspiAccessible* control, AtspiRole role) {
+        if (pressed || role != ATSPI_ROLE_PUSH_BUTTON ||
+            taken(atspi_accessible_get_name(control, nullptr)) != name) {
+            return;
+        }
+        if (AtspiAction* action = atspi_accessible_get_action_iface(control)) {
+            pressed = atspi_action_do_action(action, 0, nullptr) != FALSE;
+            g_object_unref(action);
+        }
+    });
+    return pressed;
 }
 
 }  // namespace velumo::uitest

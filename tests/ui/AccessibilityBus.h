@@ -32,6 +32,9 @@ class AccessibilityBus {
     // sliders, check boxes and the like), in tree order; the pages its web
     // views show are left out. Empty while the process is not on the bus.
     std::vector<AccessibleControl> controlsOnScreen(int pid) const;
+    // Presses the button of process `pid` on screen named `name`, as a
+    // screen reader's user does; answers whether there was one to press.
+    bool press(int pid, const std::string& name) const;
 
   private:
     GSubprocess* launcher_ = nullptr;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "data/AppDataSanitizer.h"
 #include "data/AppDataStore.h"
 #include "data/DurableFile.h"
+#include "workbench/WorkbenchRules.h"
 
 // After every other header: Xlib's macros clash with theirs.
 #include <X11/keysym.h>
@@ -594,6 +596,64 @@ TEST_F(RunningApplication, AScreenReaderFindsANameForEveryControlOnScreen) {
     }
     EXPECT_EQ(unnamed, std::vector<std::string>{}) << "of " << controls.size() << " controls";
     activateAction("quit");
+    expectCleanExit();
+}
+
+// A person made Velumo the default browser. The website link, as every "open
+// in the default browser", goes to the next browser the desktop knows rather
+// than back to Velumo; with none, an alert says so.
+TEST_F(RunningApplication, OpensTheDefaultBrowsersAddressesElsewhereWhenItIsTheDefault) {
+    AccessibilityBus accessibility;
+    ASSERT_FALSE(accessibility.address().empty()) << "at-spi2-core is installed by install-deps";
+    // The desktop's entries are the test's own: the system's share folder
+    // without its applications.
+    const auto system = home_ / "system";
+    std::filesystem::create_directories(system);
+    for (const auto& shared : std::filesystem::directory_iterator("/usr/share")) {
+        if (shared.path().filename() != "applications") {
+            std::filesystem::create_directory_symlink(shared.path(),
+                                                      system / shared.path().filename());
+        }
+    }
+    const auto applications = home_ / "data" / "applications";
+    std::filesystem::create_directories(applications);
+    std::filesystem::create_directories(home_ / "config");
+    // Each entry writes down who got which address.
+    const auto recorder = home_ / "record";
+    const auto opened = home_ / "opened";
+    std::ofstream(recorder) << "#!/bin/sh\necho \"$1 $2\" >> " << opened << "\n";
+    std::filesystem::permissions(recorder, std::filesystem::perms::owner_all);
+    for (const std::string name : {"com.orvantis.velumo", "browser"}) {
+        std::ofstream(applications / (name + ".desktop"))
+            << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=" << recorder.string()
+            << " " << name << " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n";
+    }
+    // As update-desktop-database indexes them.
+    std::ofstream(applications / "mimeinfo.cache")
+        << "[MIME Cache]\nx-scheme-handler/https=com.orvantis.velumo.desktop;browser.desktop;\n";
+    std::ofstream(home_ / "config" / "mimeapps.list")
+        << "[Default Applications]\nx-scheme-handler/https=com.orvantis.velumo.desktop\n";
+    const auto record = [&] {
+        std::ostringstream text;
+        text << std::ifstream(opened).rdbuf();
+        return text.str();
+    };
+    const std::string website(WorkbenchRules::websiteAddress);
+    const VelumoProcess::Environment desktop{{"NO_AT_BRIDGE", std::nullopt},
+                                             {"AT_SPI_BUS_ADDRESS", accessibility.address()},
+                                             {"XDG_DATA_DIRS", system.string()}};
+    start({}, desktop);
+    ASSERT_TRUE(runUntil([&] { return accessibility.press(app_->pid(), "官网"); }));
+    EXPECT_TRUE(runUntil([&] { return record() == "browser " + website + "\n"; })) << record();
+    activateAction("quit");
+    expectCleanExit();
+
+    std::filesystem::remove(applications / "browser.desktop");
+    start({}, desktop);
+    ASSERT_TRUE(runUntil([&] { return accessibility.press(app_->pid(), "官网"); }));
+    EXPECT_TRUE(showsDialog());
+    EXPECT_EQ(record(), "browser " + website + "\n");
+    app_->signal(SIGINT);
     expectCleanExit();
 }
 

@@ -74,7 +74,7 @@ class ApplicationDelegate final : public ApplicationShell {
 
     Glib::RefPtr<Gtk::Application> application_;
     GtkApplicationPort applicationPort_;
-    GioDesktopLauncher launcher_;
+    GioDesktopLauncher launcher_{applicationPort_};
     HotKeyBackend hotKeyBackend_ = HotKeyBackend::keyGrabs;
     std::unique_ptr<HotKeyService> hotKeyService_;
     bool settingsShown_ = false;
