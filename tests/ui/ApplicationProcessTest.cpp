@@ -2,6 +2,7 @@
 // display and session bus, seen from outside through the window manager's
 // lists, driven by XTest keys, the session bus and signals.
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -700,6 +701,15 @@ TEST_F(RunningApplication, OnKdeTheRealPortalBindsTheOfferedKeysUnderOneNameEver
     ASSERT_TRUE(kde.running());
     const VelumoProcess::Environment wayland{{"XDG_SESSION_TYPE", "wayland"}};
     const std::vector<std::string> velumo{"/component/velumo_hot_keys"};
+    // kglobalaccel lists the component from its first binding on, before
+    // the keys are set and ever after; presses reach Velumo once it has
+    // grabbed them.
+    const auto grabbedKeys = [&] {
+        return std::ranges::count_if(
+            std::array{XK_b, XK_bracketleft, XK_bracketright}, [&](unsigned key) {
+                return other_.grabbedElsewhere(key, {XK_Super_L, XK_Alt_L});
+            });
+    };
     for (const int run : {1, 2}) {
         // The second run finds the first one's windows again.
         start(run == 1 ? std::vector{server_.url("/one"), server_.url("/two")}
@@ -707,6 +717,7 @@ TEST_F(RunningApplication, OnKdeTheRealPortalBindsTheOfferedKeysUnderOneNameEver
               wayland);
         ASSERT_TRUE(waitForFloatingWindows({"Page one", "Page two"})) << run;
         ASSERT_TRUE(runUntil([&] { return kde.components() == velumo; })) << run;
+        ASSERT_TRUE(runUntil([&] { return grabbedKeys() == 3; })) << run;
         tapKeys({XK_Super_L, XK_Alt_L, XK_b});
         EXPECT_TRUE(waitForFloatingWindows({"Page one"})) << run;
         tapKeys({XK_Super_L, XK_Alt_L, XK_b});
@@ -719,6 +730,8 @@ TEST_F(RunningApplication, OnKdeTheRealPortalBindsTheOfferedKeysUnderOneNameEver
         EXPECT_TRUE(waitForFloatingWindows({"Page one", "Page two"})) << run;
         activateAction("quit");
         expectCleanExit();
+        // The session's end gives the keys back to the desktop.
+        EXPECT_TRUE(runUntil([&] { return grabbedKeys() == 0; })) << run;
     }
 }
 

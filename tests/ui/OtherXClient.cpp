@@ -104,6 +104,18 @@ bool OtherXClient::grab(unsigned keysym, std::initializer_list<unsigned> modifie
     return !refused;
 }
 
+// The server held, no other client's grab of the key can fall between the
+// probe's grab and its release, and be refused.
+bool OtherXClient::grabbedElsewhere(unsigned keysym, std::initializer_list<unsigned> modifierKeys) {
+    Display* display = connection_->display;
+    XGrabServer(display);
+    const bool free = grab(keysym, modifierKeys);
+    XUngrabKey(display, XKeysymToKeycode(display, keysym), AnyModifier, DefaultRootWindow(display));
+    XUngrabServer(display);
+    XSync(display, False);
+    return !free;
+}
+
 std::vector<ClientWindow> OtherXClient::windowsOf(int pid) {
     const Connection& c = *connection_;
     std::vector<ClientWindow> windows;

@@ -32,6 +32,9 @@ class OtherXClient {
     // Grabs the key of `keysym` with the modifiers its modifier keys set (as
     // XK_Super_L); answers whether the server allowed it.
     bool grab(unsigned keysym, std::initializer_list<unsigned> modifierKeys);
+    // Whether another client holds that grab, which the server shows by
+    // refusing it. Leaves this client no grab of the key.
+    bool grabbedElsewhere(unsigned keysym, std::initializer_list<unsigned> modifierKeys);
 
     // The windows the window manager shows for process `pid`, in its
     // stacking order from bottom to top (hidden windows are not listed).
