@@ -32,6 +32,7 @@ class RecordingShell final : public ApplicationShell {
         log_.push_back("theme:" + std::string(preference));
     }
     void createWorkbench() override { log_.push_back("create workbench"); }
+    void prepareWorkbench() override { log_.push_back("prepare workbench"); }
     void showWorkbench() override { log_.push_back("show workbench"); }
     void createStatusItem() override { log_.push_back("create status item"); }
     void showSettings() override { log_.push_back("show settings"); }
@@ -79,30 +80,76 @@ class Lifecycle : public ::testing::Test {
     BrowserWindowManager windows{store};
     std::vector<std::weak_ptr<FakeWindow>> made;
     std::vector<QueuedStep> queued;
-    std::unique_ptr<ApplicationLifecycle> lifecycle = std::make_unique<ApplicationLifecycle>(
-        ApplicationLifecycle::Services{shell, application, store, windows, hotKeys},
-        DeferredSteps{[this](MainQueue::Step step) {
-                          queued.push_back({std::nullopt, std::move(step)});
-                      },
-                      [this](milliseconds delay, MainQueue::Step step) {
-                          queued.push_back({delay, std::move(step)});
-                      }});
+    // Its deferred steps wait in `queued`.
+    std::unique_ptr<ApplicationLifecycle> makeLifecycle() {
+        return std::make_unique<ApplicationLifecycle>(
+            ApplicationLifecycle::Services{shell, application, store, windows, hotKeys},
+            DeferredSteps{[this](MainQueue::Step step) {
+                              queued.push_back({std::nullopt, std::move(step)});
+                          },
+                          [this](milliseconds delay, MainQueue::Step step) {
+                              queued.push_back({delay, std::move(step)});
+                          }});
+    }
+    std::unique_ptr<ApplicationLifecycle> lifecycle = makeLifecycle();
 };
 
 TEST_F(Lifecycle, LaunchRunsItsStepsInOrderAndBringsUpStatusIconAndWorkbenchTogetherLater) {
     storeSettings([](AppSettings& settings) { settings.themePreference = "dark"; });
     lifecycle->applicationDidFinishLaunching();
 
-    EXPECT_EQ(log, (Log{"theme:dark", "create workbench"}));
+    EXPECT_EQ(log, (Log{"theme:dark"}));
     EXPECT_EQ(service.active(), (std::map<std::uint32_t, std::string>{
                                     {1, "11-2304"}, {2, "33-2304"}, {3, "30-2304"}}));
-    ASSERT_EQ(queued.size(), 1U);
-    EXPECT_EQ(queued[0].delay, milliseconds(150));
+    ASSERT_EQ(queued.size(), 2U);
+    EXPECT_EQ(queued[1].delay, milliseconds(150));
 
     runQueued();
-    EXPECT_EQ(log, (Log{"theme:dark", "create workbench", "create status item", "show workbench"}));
+    EXPECT_EQ(log, (Log{"theme:dark", "create workbench", "prepare workbench", "create status item",
+                        "show workbench"}));
     // No floating window at start.
     EXPECT_TRUE(windows.windows().empty());
+}
+
+// A window opened by the launch's command line, or brought back from the
+// last run, whose page is on its way.
+TEST_F(Lifecycle, StatusIconAndWorkbenchWaitForThePagesTheLaunchOpened) {
+    for (const bool arrives : {true, false}) {
+        SCOPED_TRACE(arrives ? "arriving" : "never arriving");
+        log.clear();
+        queued.clear();
+        made.clear();
+        const auto launch = makeLifecycle();
+        launch->applicationDidFinishLaunching();
+        windows.createWindow("https://example.com/", BrowserWindowMode::window);
+        made.back().lock()->arrived = false;
+        runQueued();
+        ASSERT_EQ(queued.size(), 1U);
+        EXPECT_EQ(queued[0].delay, milliseconds(2000));
+        EXPECT_EQ(log, (Log{"theme:system", "w1:show"}));
+
+        log.clear();
+        if (arrives) {
+            made.back().lock()->arrived = true;
+            made.back().lock()->announceChange();
+            ASSERT_EQ(queued.size(), 2U);
+            EXPECT_EQ(queued[1].delay, milliseconds(500));
+            queued[1].step();
+            EXPECT_EQ(log, (Log{"create workbench", "create status item", "show workbench"}));
+        } else {
+            // Asked for meanwhile, it is made then.
+            EXPECT_TRUE(launch->applicationShouldHandleReopen());
+            EXPECT_EQ(log, (Log{"create workbench", "show workbench", "activate"}));
+        }
+        log.clear();
+        // The limit finishes the launch unless the arrival did.
+        queued[0].step();
+        EXPECT_EQ(log, arrives ? Log{} : (Log{"create status item", "show workbench"}));
+        queued.clear();
+        log.clear();
+        windows.closeEveryWindow();
+        EXPECT_EQ(log, (Log{"w1:closed"}));
+    }
 }
 
 struct LaunchRefusal {
@@ -121,15 +168,15 @@ TEST_P(LaunchWithRefusedHotKeys, AlertFollowsTheStepAndLaunchGoesOnWithoutHotKey
         stored = settings;
     });
     lifecycle->applicationDidFinishLaunching();
-    EXPECT_EQ(log, (Log{"theme:system", "create workbench"}));
+    EXPECT_EQ(log, (Log{"theme:system"}));
     EXPECT_TRUE(service.active().empty());
 
-    ASSERT_EQ(queued.size(), 2U);
+    ASSERT_EQ(queued.size(), 3U);
     EXPECT_EQ(queued[0].delay, std::nullopt);
     runQueued();
-    EXPECT_EQ(log, (Log{"theme:system", "create workbench",
-                        std::string("alert:") + GetParam().alert + "|" + noneActive,
-                        "create status item", "show workbench"}));
+    EXPECT_EQ(log, (Log{"theme:system", std::string("alert:") + GetParam().alert + "|" + noneActive,
+                        "create workbench", "prepare workbench", "create status item",
+                        "show workbench"}));
     EXPECT_EQ(store.snapshot().settings, stored);
 }
 

@@ -67,6 +67,7 @@ class FakeWindow final : public FloatingWindow {
         ghost = on;
         record(on ? "ghost" : "solid");
     }
+    bool pageArrived() const override { return arrived; }
     SavedWindow savedState() const override {
         SavedWindow saved = restored;
         saved.url = url_;
@@ -87,6 +88,7 @@ class FakeWindow final : public FloatingWindow {
     bool closing = false;
     bool movesToPointer = false;
     bool ghost = false;
+    bool arrived = true;
 
   private:
     void record(const std::string& call) { log_->push_back(name_ + ":" + call); }

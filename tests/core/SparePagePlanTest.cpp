@@ -69,5 +69,26 @@ TEST(SparePagePlan, LowMemoryOrALostProcessLeavesNoneUntilAPageShowsAgain) {
     EXPECT_EQ(p.take(), (Log{"prepare", "prepare"}));
 }
 
+TEST(SparePagePlan, APreparationAfterADelayIsDroppedWithWhatGivesUp) {
+    Log log;
+    SparePagePlan plan(
+        {.prepare = [&] { log.push_back("prepare"); }, .giveUp = [&] { log.push_back("give up"); }},
+        std::chrono::milliseconds(500), std::chrono::milliseconds(20));
+    plan.pageShown(1);
+    plan.pageShown(2);
+    EXPECT_FALSE(plan.ready());
+    runFor(std::chrono::milliseconds(40));
+    EXPECT_EQ(log, Log{"prepare"});
+    plan.taken();
+    // Low memory, or the last window possible, before the delay ends.
+    plan.pageShown(2);
+    plan.memoryLow();
+    plan.pageShown(4);
+    plan.pageShown(5);
+    runFor(std::chrono::milliseconds(40));
+    EXPECT_EQ(log, Log{"prepare"});
+    EXPECT_FALSE(plan.ready());
+}
+
 }  // namespace
 }  // namespace velumo

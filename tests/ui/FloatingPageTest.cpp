@@ -449,6 +449,23 @@ TEST_F(FloatingPage, PagesThatCannotBeShownGetAnErrorPageThatLoadsThemAgain) {
     EXPECT_TRUE(runUntil([&] { return titles() == expected; })) << titles().size();
 }
 
+// The launch waits for the first pages, the error page in the place of one
+// that cannot be shown included, and learns of them from the windows' news.
+TEST_F(FloatingPage, TheWindowSetTellsWhenEveryFirstPageHasArrived) {
+    server_.page("/", "<title>Alive</title>");
+    const std::string refused = "http://127.0.0.1:" + std::to_string(TestWebServer().port()) + "/";
+    std::vector<bool> onItsWay;
+    const auto token = NotificationCenter::defaultCenter().addObserver(
+        std::string(browserWindowsDidChange), nullptr,
+        [&](const Notification&) { onItsWay.push_back(manager_.pageOnItsWay()); });
+    manager_.createWindow(server_.url("/"), BrowserWindowMode::window);
+    manager_.createWindow(refused, BrowserWindowMode::window);
+    EXPECT_TRUE(manager_.pageOnItsWay());
+    EXPECT_TRUE(runUntil([&] { return !onItsWay.empty() && !onItsWay.back(); }));
+    EXPECT_TRUE(runUntil(
+        [&] { return manager_.windows().back()->displayTitle() == PagePrompts::loadFailedTitle; }));
+}
+
 TEST_F(FloatingPage, AClosedWindowsRunawayPageStopsAtOnceAndOthersRunOn) {
     server_.page("/", "<title>Calm</title>");
     server_.page("/busy",
@@ -456,6 +473,8 @@ TEST_F(FloatingPage, AClosedWindowsRunawayPageStopsAtOnceAndOthersRunOn) {
                  "</script>");
     auto calm = open(server_.url("/"));
     auto busy = open(server_.url("/busy"));
+    // The page prepared for the next window is among the processes counted.
+    ASSERT_TRUE(runUntil([&] { return session_.spareView() != nullptr; }));
     runFor(milliseconds(300));
     const auto before = webProcesses().size();
     busy->closePermanently();

@@ -36,12 +36,13 @@ TEST_F(WebEngineModule, OneThatCannotBeLoadedIsExplainedAtEveryRequestAndOpensNo
     }
 }
 
-// Real windows over a session of their own whose prepared page waits 1.5 s
-// once the last window closed.
+// Real windows over a session of their own whose prepared page comes 0.2 s
+// after a page showed and waits 1.5 s once the last window closed.
 class SparePage : public FloatingWindowTest {
   protected:
     SparePage()
-        : warm_(folder_ / "warm-data", folder_ / "warm-cache", std::chrono::milliseconds(1500)) {
+        : warm_(folder_ / "warm-data", folder_ / "warm-cache", std::chrono::milliseconds(1500),
+                std::chrono::milliseconds(200)) {
         manager_.setWindowFactory(BrowserWindowController::factory(
             store_, launcher_, [this]() -> WebSession& { return warm_; },
             &ScreenLayout::ofDisplay));

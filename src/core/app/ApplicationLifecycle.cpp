@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "browser/BrowserWindowManager.h"
 #include "data/AppDataStore.h"
@@ -29,15 +30,49 @@ ApplicationLifecycle::ApplicationLifecycle(Services services, DeferredSteps defe
 
 void ApplicationLifecycle::applicationDidFinishLaunching() {
     services_.shell.applyTheme(services_.store.snapshot().settings.themePreference);
-    services_.shell.createWorkbench();
     services_.windows.setWorkbenchPresenter(
         whileAlive(lifetime_, [](ApplicationLifecycle& self) { self.presentWorkbench(); }));
     registerHotKeys();
     services_.windows.restoreWindows();
-    deferred_.asyncAfter(settleDelay, whileAlive(lifetime_, [](ApplicationLifecycle& self) {
-                             self.services_.shell.createStatusItem();
-                             self.services_.shell.showWorkbench();
+    // Once the launch's own command line has opened its windows: making the
+    // workbench takes the processor from their pages for a tenth of a second.
+    deferred_.async(whileAlive(lifetime_, [](ApplicationLifecycle& self) {
+        if (!self.services_.windows.pageOnItsWay()) {
+            self.makeWorkbench();
+            self.services_.shell.prepareWorkbench();
+        }
+    }));
+    deferred_.asyncAfter(settleDelay,
+                         whileAlive(lifetime_, [](ApplicationLifecycle& self) { self.settle(); }));
+}
+
+void ApplicationLifecycle::settle() {
+    if (!services_.windows.pageOnItsWay()) {
+        finishLaunch();
+        return;
+    }
+    pageArrival_ = NotificationCenter::defaultCenter().addObserver(
+        std::string(browserWindowsDidChange), nullptr, [this](const Notification&) {
+            if (!services_.windows.pageOnItsWay() && !std::exchange(pagesArrived_, true)) {
+                deferred_.asyncAfter(pageSettleDelay, whileAlive(lifetime_, [](auto& self) {
+                                         self.finishLaunch();
+                                     }));
+            }
+        });
+    deferred_.asyncAfter(pageWaitLimit, whileAlive(lifetime_, [](ApplicationLifecycle& self) {
+                             self.finishLaunch();
                          }));
+}
+
+void ApplicationLifecycle::finishLaunch() {
+    if (launched_) {
+        return;
+    }
+    launched_ = true;
+    pageArrival_.reset();
+    makeWorkbench();
+    services_.shell.createStatusItem();
+    services_.shell.showWorkbench();
 }
 
 void ApplicationLifecycle::registerHotKeys() {
@@ -120,7 +155,15 @@ std::vector<ApplicationAction> ApplicationLifecycle::actions() {
     };
 }
 
+void ApplicationLifecycle::makeWorkbench() {
+    if (!workbenchMade_) {
+        workbenchMade_ = true;
+        services_.shell.createWorkbench();
+    }
+}
+
 void ApplicationLifecycle::presentWorkbench() {
+    makeWorkbench();
     services_.shell.showWorkbench();
     services_.application.activateApplication();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "MainQueue.h"
+#include "NotificationCenter.h"
 #include "app/ApplicationShell.h"
 #include "browser/ApplicationPort.h"
 #include "shell/GlobalHotKeyManager.h"
@@ -42,6 +43,12 @@ class ApplicationLifecycle {
     // The status icon and the workbench come up together this long after
     // launch, once the desktop has taken in the application.
     static constexpr std::chrono::milliseconds settleDelay{150};
+    // Pages the launch opened show sooner without the status icon and the
+    // workbench competing with their web processes: those wait until the
+    // pages are drawn and this long more (their content follows the first
+    // drawing), at most pageWaitLimit after settleDelay.
+    static constexpr std::chrono::milliseconds pageSettleDelay{500};
+    static constexpr std::chrono::milliseconds pageWaitLimit{2000};
 
     struct Services {
         ApplicationShell& shell;
@@ -55,9 +62,10 @@ class ApplicationLifecycle {
     ApplicationLifecycle(const ApplicationLifecycle&) = delete;
     ApplicationLifecycle& operator=(const ApplicationLifecycle&) = delete;
 
-    // Theme, workbench, the window set's workbench presenter, hot keys, the
-    // floating windows the last run left; the status icon and the workbench
-    // follow after settleDelay.
+    // Theme, the window set's workbench presenter, hot keys, the floating
+    // windows the last run left. Once the launch's own command line has run,
+    // the workbench is made and laid out, unless a page is on its way; the
+    // status icon and the workbench follow after settleDelay and the pages.
     void applicationDidFinishLaunching();
     // Gives the hot keys their actions and the stored shortcuts. A refusal is
     // shown in an alert once the current step has returned, saying which
@@ -76,12 +84,19 @@ class ApplicationLifecycle {
     std::vector<ApplicationAction> actions();
 
   private:
+    void settle();
+    void finishLaunch();
+    void makeWorkbench();
     void presentWorkbench();
     void desktopRefused(const GlobalHotKeyManager::LateRefusal& refusal);
     void alert(std::string message, std::string informative);
 
     Services services_;
     DeferredSteps deferred_;
+    bool launched_ = false;
+    bool pagesArrived_ = false;
+    bool workbenchMade_ = false;
+    NotificationCenter::Token pageArrival_;
     // Deferred steps and the presenter hold this weakly and do nothing once
     // the lifecycle is gone.
     std::shared_ptr<ApplicationLifecycle*> lifetime_;

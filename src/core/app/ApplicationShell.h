@@ -16,6 +16,8 @@ class ApplicationShell {
     virtual void applyTheme(std::string_view preference) = 0;
     // Creates the workbench without showing it.
     virtual void createWorkbench() = 0;
+    // Lays the workbench out without showing it, so that it shows sooner.
+    virtual void prepareWorkbench() = 0;
     // Shows the workbench, if it exists, in front on the screen under the pointer.
     virtual void showWorkbench() = 0;
     // Creates the status icon and its menu, which stay for the whole run.

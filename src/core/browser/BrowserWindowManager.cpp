@@ -74,6 +74,12 @@ void BrowserWindowManager::restoreWindows() {
     postChange();
 }
 
+bool BrowserWindowManager::pageOnItsWay() const {
+    return std::ranges::any_of(windows_, [](const auto& window) {
+        return !window->isClosing() && window->isVisible() && !window->pageArrived();
+    });
+}
+
 void BrowserWindowManager::windowStateChanged() {
     if (state_ == nullptr) {
         return;

@@ -58,6 +58,8 @@ class BrowserWindowManager {
     // the limit alert without waiting for it and answers false.
     bool createWindow(std::optional<std::string> url, BrowserWindowMode mode);
     bool isFull() const { return windows_.size() >= windowLimit; }
+    // A window on screen still waits for its first page.
+    bool pageOnItsWay() const;
     void remove(const FloatingWindow& window);
     void markActive(const FloatingWindow& window);
     void showAll();

@@ -14,7 +14,7 @@ class FloatingWindow {
     virtual ~FloatingWindow() = default;
 
     // Shows the panel, makes it key and activates the application; the page
-    // is created one main-loop turn after the first show.
+    // is made as the panel first shows.
     virtual void showWindow() = 0;
     // Pauses media, hides the panel (it stays in the set) and announces it.
     virtual void hideWindow() = 0;
@@ -45,6 +45,9 @@ class FloatingWindow {
     // exit. Setting it announces the change.
     virtual bool isGhost() const = 0;
     virtual void setGhost(bool ghost) = 0;
+    // Its first page, or the error page in its place, has arrived; the
+    // window announces the change.
+    virtual bool pageArrived() const = 0;
     // The window as the next start would bring it back.
     virtual SavedWindow savedState() const = 0;
     // Takes on a saved window's place, size and settings, before it first shows.

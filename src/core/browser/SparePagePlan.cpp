@@ -1,14 +1,18 @@
 #include "browser/SparePagePlan.h"
 
+#include <utility>
+
 #include "browser/BrowserWindowManager.h"
 
 namespace velumo {
 
-SparePagePlan::SparePagePlan(Actions actions, std::chrono::milliseconds idleTime)
-    : actions_(std::move(actions)), idleTime_(idleTime) {}
+SparePagePlan::SparePagePlan(Actions actions, std::chrono::milliseconds idleTime,
+                             std::chrono::milliseconds prepareDelay)
+    : actions_(std::move(actions)), idleTime_(idleTime), prepareDelay_(prepareDelay) {}
 
 SparePagePlan::~SparePagePlan() {
     MainQueue::cancel(idle_);
+    MainQueue::cancel(pending_);
 }
 
 void SparePagePlan::pageShown(std::size_t openPages) {
@@ -40,9 +44,15 @@ void SparePagePlan::decide(std::size_t openPages) {
         giveUp();
         return;
     }
-    if (!ready_) {
-        ready_ = true;
-        actions_.prepare();
+    if (!ready_ && pending_ == 0) {
+        if (prepareDelay_.count() == 0) {
+            prepare();
+        } else {
+            pending_ = MainQueue::asyncAfter(prepareDelay_, [this] {
+                pending_ = 0;
+                prepare();
+            });
+        }
     }
     if (openPages == 0) {
         idle_ = MainQueue::asyncAfter(idleTime_, [this] {
@@ -52,8 +62,14 @@ void SparePagePlan::decide(std::size_t openPages) {
     }
 }
 
+void SparePagePlan::prepare() {
+    ready_ = true;
+    actions_.prepare();
+}
+
 void SparePagePlan::giveUp() {
     MainQueue::cancel(idle_);
+    MainQueue::cancel(pending_);
     if (ready_) {
         ready_ = false;
         actions_.giveUp();

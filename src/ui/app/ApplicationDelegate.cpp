@@ -326,13 +326,12 @@ void ApplicationDelegate::createWorkbench() {
     // With GTK's own call: gtkmm's would drop the window from the application
     // whenever it is hidden, and with it the application's accelerators.
     gtk_application_add_window(application_->gobj(), workbench_->window().gobj());
-    // Laying it out takes tens of milliseconds: done while the launch waits
-    // to show it, the first show is sooner.
-    MainQueue::async([this] {
-        if (workbench_) {
-            workbench_->prepare();
-        }
-    });
+}
+
+void ApplicationDelegate::prepareWorkbench() {
+    if (workbench_) {
+        workbench_->prepare();
+    }
 }
 
 void ApplicationDelegate::showWorkbench() {

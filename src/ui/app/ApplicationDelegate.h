@@ -47,6 +47,7 @@ class ApplicationDelegate final : public ApplicationShell {
     // ApplicationShell
     void applyTheme(std::string_view preference) override;
     void createWorkbench() override;
+    void prepareWorkbench() override;
     void showWorkbench() override;
     void createStatusItem() override;
     void showSettings() override;

@@ -1,6 +1,7 @@
 #include "browser/BrowserPage.h"
 
 #include <chrono>
+#include <utility>
 
 #include <glibmm/miscutils.h>
 #include <gtkmm/entry.h>
@@ -385,7 +386,27 @@ void BrowserPage::loadFinished(std::optional<std::string_view> url,
     if (!shown_) {
         shown_ = true;
         session_->pageShown();
+        announceWhenDrawn();
     }
+}
+
+// The page counts as on screen once the view has drawn after it arrived: what
+// the launch waits for before it makes the workbench.
+void BrowserPage::announceWhenDrawn() {
+    firstDraw_ = g_signal_connect_after(
+        webView_, "draw", G_CALLBACK(+[](GtkWidget* view, cairo_t*, gpointer self) {
+            auto* page = pageOf(self);
+            g_signal_handler_disconnect(view, std::exchange(page->firstDraw_, 0));
+            // Told after the drawing, which must not change the widgets.
+            MainQueue::async([weak = Weak(page->weak_from_this())] {
+                if (auto page = weak.lock()) {
+                    page->drawn_ = true;
+                    page->changed();
+                }
+            });
+            return FALSE;
+        }),
+        this);
 }
 
 gboolean BrowserPage::loadFailed(WebKitWebView*, WebKitLoadEvent event, gchar* uri, GError* error,

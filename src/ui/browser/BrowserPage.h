@@ -48,6 +48,9 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     GtkWidget* createWebView();
     // Loads `url` with the load time-out; nothing without a web view.
     void load(const std::string& url);
+    // The first page, or the error page in its place, arrived and the view
+    // has drawn it.
+    bool arrived() const { return drawn_; }
     bool canGoBack() const;
     bool canGoForward() const;
     void goBack();
@@ -78,6 +81,7 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     void loadStarted();
     void loadFinished(std::optional<std::string_view> url, std::optional<std::string_view> title);
     void recordVisitWithNextTitle();
+    void announceWhenDrawn();
     void recordVisit();
     void setMuted(bool muted);
     // Shows a question about the page over the panel; `answered` runs with
@@ -132,6 +136,8 @@ class BrowserPage : public std::enable_shared_from_this<BrowserPage> {
     unsigned finishedLoads_ = 0;
     // The first page (or error page) arrived.
     bool shown_ = false;
+    bool drawn_ = false;
+    gulong firstDraw_ = 0;
     bool visitAwaitingTitle_ = false;
 
     // The address of the latest navigation the person clicked for; only it

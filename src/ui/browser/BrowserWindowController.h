@@ -71,6 +71,7 @@ class BrowserWindowController final : public FloatingWindow,
     void toggleModeFromUI() override { toggleAdvertisementMode(); }
     bool isGhost() const override { return ghost_; }
     void setGhost(bool ghost) override;
+    bool pageArrived() const override { return page_->arrived(); }
     SavedWindow savedState() const override;
     void restore(const SavedWindow& saved) override;
 
@@ -122,8 +123,8 @@ class BrowserWindowController final : public FloatingWindow,
     Rect constrained(Rect frame) const;
     std::optional<Rect> workAreaOfPanelScreen() const;
 
-    // The page is made once the panel has drawn its first frame.
-    void makePageAfterFirstFrame();
+    // The page is made as the panel first shows.
+    void makePageWhenFirstShown();
     void createWebViewAndNavigate();
     void windowWillClose();
     // Remembers a choice made by hand for the page's site.
@@ -163,8 +164,8 @@ class BrowserWindowController final : public FloatingWindow,
 
     std::unique_ptr<BrowserMoreMenu> moreMenu_;
     std::vector<sigc::connection> connections_;
-    // Until the panel's first frame, after which the page is made.
-    sigc::connection firstFrame_;
+    // Until the panel first shows, when the page is made.
+    sigc::connection firstShow_;
     GtkEventController* pointerTracking_ = nullptr;
 };
 

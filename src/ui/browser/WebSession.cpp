@@ -66,9 +66,10 @@ const std::string& pageExtensionFolder() {
 
 WebSession::WebSession(const std::filesystem::path& dataDirectory,
                        const std::filesystem::path& cacheDirectory,
-                       std::chrono::milliseconds spareIdleTime)
+                       std::chrono::milliseconds spareIdleTime,
+                       std::chrono::milliseconds sparePrepareDelay)
     : sparePlan_({.prepare = [this] { prepareSpareView(); }, .giveUp = [this] { dropSpareView(); }},
-                 spareIdleTime) {
+                 spareIdleTime, sparePrepareDelay) {
     // Cookies, storage and cache are the user's alone, whatever mode the
     // folders had. Should this fail, WebKit reports it when it writes there.
     for (const auto& folder : {dataDirectory, cacheDirectory}) {

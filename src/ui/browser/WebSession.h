@@ -24,7 +24,8 @@ class WebSession {
   public:
     WebSession(const std::filesystem::path& dataDirectory,
                const std::filesystem::path& cacheDirectory,
-               std::chrono::milliseconds spareIdleTime = SparePagePlan::defaultIdleTime);
+               std::chrono::milliseconds spareIdleTime = SparePagePlan::defaultIdleTime,
+               std::chrono::milliseconds sparePrepareDelay = SparePagePlan::defaultPrepareDelay);
     ~WebSession();
     WebSession(const WebSession&) = delete;
     WebSession& operator=(const WebSession&) = delete;
