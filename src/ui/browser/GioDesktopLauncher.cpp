@@ -59,18 +59,20 @@ bool GioDesktopLauncher::launch(const std::string& uri) {
     // application comes to the front.
     GdkAppLaunchContext* context = gdk_display_get_app_launch_context(gdk_display_get_default());
     gdk_app_launch_context_set_timestamp(context, gtk_get_current_event_time());
+    // GLib's own calls: giomm's throw when the application cannot be started.
+    GError* error = nullptr;
     bool launched = false;
     if (choice.handoff == Handoff::nextApplication) {
-        launched = handlers.at(choice.index)
-                       ->launch_uris(std::vector<std::string>{uri}, G_APP_LAUNCH_CONTEXT(context));
+        GList uris{const_cast<char*>(uri.c_str()), nullptr, nullptr};
+        launched = g_app_info_launch_uris(handlers.at(choice.index)->gobj(), &uris,
+                                          G_APP_LAUNCH_CONTEXT(context), &error);
     } else {
         // The default's own way, which also opens a file by its type.
-        GError* error = nullptr;
         launched =
             g_app_info_launch_default_for_uri(uri.c_str(), G_APP_LAUNCH_CONTEXT(context), &error);
-        if (error != nullptr) {
-            g_error_free(error);
-        }
+    }
+    if (error != nullptr) {
+        g_error_free(error);
     }
     g_object_unref(context);
     return launched;
