@@ -149,12 +149,12 @@ BrowserWindowController::BrowserWindowController(Services services, const std::s
         panel_.setMinimumSize(WindowGeometry::minimumAdvertisementSize);
         positionAdvertisement();
     }
-    makePageWhenFirstShown();
+    makePageAfterFirstFrame();
 }
 
 BrowserWindowController::~BrowserWindowController() {
     // Handlers go before the widgets that would call them.
-    firstShow_.disconnect();
+    firstFrame_.disconnect();
     stopPointerTracking();
     for (auto& connection : connections_) {
         connection.disconnect();
@@ -176,15 +176,22 @@ void BrowserWindowController::showWindow() {
     makeKey();
 }
 
-// The page is made as the panel first shows, so that its web process starts
-// while the panel is mapped and drawn: the page shows sooner than when it
-// waits for the panel's first frame. A window that comes back hidden makes no
-// web process before it shows.
-void BrowserWindowController::makePageWhenFirstShown() {
-    firstShow_ = panel_.signal_show().connect([this] {
-        firstShow_.disconnect();
-        createWebViewAndNavigate();
-    });
+// The first page of the application also makes its web session, which keeps
+// WebKit busy for a tenth of a second or more: the page waits until the panel
+// is on screen, drawn once. A window that comes back hidden makes no web
+// process before it shows.
+void BrowserWindowController::makePageAfterFirstFrame() {
+    firstFrame_ = panel_.signal_draw().connect(
+        [this](const Cairo::RefPtr<Cairo::Context>&) {
+            firstFrame_.disconnect();
+            MainQueue::async([weak = Weak(weak_from_this())] {
+                if (auto self = weak.lock()) {
+                    self->createWebViewAndNavigate();
+                }
+            });
+            return false;
+        },
+        true);
 }
 
 void BrowserWindowController::hideWindow() {
