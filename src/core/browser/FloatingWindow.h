@@ -45,8 +45,8 @@ class FloatingWindow {
     // exit. Setting it announces the change.
     virtual bool isGhost() const = 0;
     virtual void setGhost(bool ghost) = 0;
-    // Its first page, or the error page in its place, has arrived; the
-    // window announces the change.
+    // Its first page, or the error page in its place, has arrived and been
+    // drawn; the window announces the change.
     virtual bool pageArrived() const = 0;
     // The window as the next start would bring it back.
     virtual SavedWindow savedState() const = 0;
