@@ -140,6 +140,9 @@ AccessibilityBus::AccessibilityBus() {
 
 AccessibilityBus::~AccessibilityBus() {
     if (!address_.empty()) {
+        // libatspi hands bus events to an idle callback that atspi_exit()
+        // leaves behind; run it while the library can still take them.
+        drainMainLoop();
         atspi_exit();
         g_unsetenv("AT_SPI_BUS_ADDRESS");
     }
