@@ -172,8 +172,19 @@ void FloatingPanel::setFrame(Rect frame) {
         hiddenAt_ = Point{frame.x, frame.y};
     }
     placeAt({frame.x, frame.y});
-    move(static_cast<int>(std::lround(frame.x)), static_cast<int>(std::lround(frame.y)));
-    resize(static_cast<int>(std::lround(frame.width)), static_cast<int>(std::lround(frame.height)));
+    const int x = static_cast<int>(std::lround(frame.x));
+    const int y = static_cast<int>(std::lround(frame.y));
+    const int width = static_cast<int>(std::lround(frame.width));
+    const int height = static_cast<int>(std::lround(frame.height));
+    move(x, y);
+    resize(width, height);
+    // While the window system has yet to answer an earlier request, GTK sends
+    // the new place at once and the size later, and the window manager may
+    // meanwhile fit the old size to new limits, which GTK then takes for the
+    // answer. Asked for here, place and size arrive together.
+    if (get_mapped()) {
+        get_window()->move_resize(x, y, width, height);
+    }
 }
 
 void FloatingPanel::setAlwaysOnTop(bool on) {
