@@ -24,13 +24,13 @@ double opacityOf(BrowserWindowController& window) {
     return value.empty() ? 1.0 : std::stod(value.front()) / 0xffffffffUL;
 }
 
-bool hasSize(BrowserWindowController& window, double width, double height) {
-    const Rect frame = window.panel().frame();
-    return frame.width == width && frame.height == height;
-}
-
 class FloatingPanel : public FloatingWindowTest {
   protected:
+    static bool hasSize(BrowserWindowController& window, double width, double height) {
+        const Rect frame = window.panel().frame();
+        return frame.width == width && frame.height == height && gtkHasSize(window, frame);
+    }
+
     std::shared_ptr<BrowserWindowController> openPlain() {
         server_.page("/", "<title>Plain</title><body style='margin:0'>page</body>");
         return open(server_.url("/"));

@@ -14,6 +14,11 @@ std::filesystem::path temporaryFolder() {
 
 }  // namespace
 
+bool FloatingWindowTest::gtkHasSize(BrowserWindowController& window, Rect frame) {
+    return window.panel().get_allocated_width() == frame.width &&
+           window.panel().get_allocated_height() == frame.height;
+}
+
 FloatingWindowTest::FloatingWindowTest()
     : folder_(temporaryFolder()),
       store_(folder_ / "app-data.json"),
@@ -71,7 +76,7 @@ std::optional<std::string> FloatingWindowTest::evaluate(BrowserWindowController&
 
 ::testing::AssertionResult FloatingWindowTest::waitForFrame(BrowserWindowController& window,
                                                             Rect frame) {
-    if (runUntil([&] { return window.panel().frame() == frame; })) {
+    if (runUntil([&] { return window.panel().frame() == frame && gtkHasSize(window, frame); })) {
         return ::testing::AssertionSuccess();
     }
     const Rect seen = window.panel().frame();

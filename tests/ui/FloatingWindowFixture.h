@@ -47,6 +47,11 @@ class FloatingWindowTest : public UiTest {
     std::optional<std::string> evaluate(BrowserWindowController& window, const std::string& script);
     // Waits until the window manager shows the panel with this frame.
     static ::testing::AssertionResult waitForFrame(BrowserWindowController& window, Rect frame);
+    // Whether GTK has taken in the window system's answer for a panel of
+    // `frame`'s size. The server may show a frame while GTK has yet to read
+    // the answer; a frame asked for in between is lost, which a person's
+    // input, queued behind that answer, never meets.
+    static bool gtkHasSize(BrowserWindowController& window, Rect frame);
 
     // A point of the panel in root coordinates, from its top-left corner.
     static Point panelPoint(BrowserWindowController& window, double x, double y);
