@@ -20,7 +20,7 @@ bool holdsIcons(const std::filesystem::path& folder) {
 
 const std::string& folder() {
     static const std::string found =
-        InstalledFiles::find(VELUMO_ICONS_FROM_BINDIR, VELUMO_SOURCE_ICONS, holdsIcons);
+        InstalledFiles::find(VELUMO_ICONS_FROM_BINDIR, VELUMO_BUILD_ICONS, holdsIcons);
     return found;
 }
 

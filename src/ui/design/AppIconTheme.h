@@ -6,7 +6,7 @@ namespace velumo {
 
 // Velumo's own icons, kept as an icon theme folder (hicolor/...) beside the
 // desktop's themes: the installed one under the executable's prefix, or the
-// source tree's when the program runs from its build folder.
+// build tree's when the program runs from its build folder.
 namespace AppIconTheme {
 
 // The folder; empty when neither is there.
