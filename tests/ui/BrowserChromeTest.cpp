@@ -187,10 +187,20 @@ TEST_F(ToolbarTest, DraggingTheEmptyAreaMovesTheWindowButPressingAButtonDoesNot)
     EXPECT_EQ(rootFrame(bar), moved);
 }
 
-TEST_F(ToolbarTest, EverySymbolStandsForAnIconOfTheThemeAndAnUnknownOneForNone) {
+TEST_F(ToolbarTest, EverySymbolStandsForAnIconDrawnAtItsSizeAndAnUnknownOneForNone) {
     auto theme = Gtk::IconTheme::get_default();
     for (const auto& entry : SymbolIcons::table()) {
-        EXPECT_TRUE(theme->has_icon(std::string(entry.iconName))) << entry.symbol;
+        // The sizes the bar, the menus and the workbench ask for.
+        for (const int asked : {13, 18, 22, 28}) {
+            const int size = SymbolIcons::drawnSize(asked);
+            const auto icon =
+                theme->lookup_icon(std::string(entry.iconName), size, Gtk::ICON_LOOKUP_FORCE_SIZE);
+            ASSERT_TRUE(icon) << entry.symbol;
+            // Pixels of that size: an SVG would bring its renderer's library
+            // into memory for the rest of the run.
+            EXPECT_TRUE(std::string(icon.get_filename()).ends_with(".png"))
+                << entry.symbol << " at " << size << ": " << icon.get_filename();
+        }
     }
     // Empty rather than the theme's "missing image" picture.
     const std::unique_ptr<Gtk::Image> unknown(SymbolIcons::makeImage("no.such.symbol", 13));

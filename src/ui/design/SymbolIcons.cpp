@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <string>
 
 #include "design/AppIconTheme.h"
@@ -48,6 +49,12 @@ std::span<const Entry> table() {
     return entries;
 }
 
+int drawnSize(int pixelSize) {
+    constexpr std::array drawn = {16, 24, 32, 48, 64, 96};
+    return *std::ranges::min_element(drawn, {},
+                                     [pixelSize](int size) { return std::abs(size - pixelSize); });
+}
+
 std::string_view iconName(std::string_view symbol) {
     const auto* found = std::ranges::find(entries, symbol, &Entry::symbol);
     return found == entries.end() ? std::string_view{} : found->iconName;
@@ -67,7 +74,7 @@ void setImage(Gtk::Image& image, std::string_view symbol, int pixelSize) {
     } else {
         image.set_from_icon_name(std::string(name), Gtk::ICON_SIZE_BUTTON);
     }
-    image.set_pixel_size(pixelSize);
+    image.set_pixel_size(drawnSize(pixelSize));
 }
 
 }  // namespace velumo::SymbolIcons

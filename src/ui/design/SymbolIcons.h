@@ -22,8 +22,14 @@ std::span<const Entry> table();
 // The icon name standing for `symbol`; empty when none does.
 std::string_view iconName(std::string_view symbol);
 
-// A managed image of `symbol` at `pixelSize`; it stays empty for an unknown
-// symbol, so a button built with it still works.
+// The size a symbol asked for at `pixelSize` is drawn at: the nearest of the
+// sizes icon themes draw pixel by pixel (ties go to the smaller). Any other
+// size is rendered from the SVG drawing, which is blurrier and keeps the SVG
+// renderer's library in memory for as long as Velumo runs.
+int drawnSize(int pixelSize);
+
+// A managed image of `symbol` at `drawnSize(pixelSize)`; it stays empty for an
+// unknown symbol, so a button built with it still works.
 Gtk::Image* makeImage(std::string_view symbol, int pixelSize);
 
 // Shows `symbol` in an existing image.
