@@ -1,13 +1,16 @@
 // Velumo speaks Chinese whatever the locale, so its titles take the
 // Simplified Chinese face: one face and one weight for every character of a
-// word, under C.UTF-8 as under zh_CN.UTF-8 (made by the build).
+// word, under C.UTF-8 as under zh_CN.UTF-8 (made by the build), in windows
+// and menus alike.
 #include <algorithm>
 #include <clocale>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <gtkmm/checkmenuitem.h>
 #include <gtkmm/label.h>
+#include <gtkmm/menu.h>
 #include <gtkmm/window.h>
 
 #include "UiTestSupport.h"
@@ -72,6 +75,23 @@ TEST_P(ChineseType, BoldTitlesTakeOneSimplifiedChineseFace) {
         titles.push_back(
             &firstOf<Gtk::Label>(controls, [&](Gtk::Label& l) { return l.get_text() == text; }));
     }
+    // A menu's items take the language only when they show, as the status
+    // menu's do when there is no panel to draw it.
+    Gtk::Menu menu;
+    auto* entry = Gtk::make_managed<Gtk::CheckMenuItem>("西瓜视频");
+    entry->set_active(true);
+    menu.append(*entry);
+    menu.show_all();
+    // As a click on the window would open it.
+    GdkEvent* click = gdk_event_new(GDK_BUTTON_PRESS);
+    click->button.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    click->button.time = GDK_CURRENT_TIME;
+    gdk_event_set_device(click, gdk_seat_get_pointer(gdk_display_get_default_seat(
+                                    gdk_window_get_display(click->button.window))));
+    menu.popup_at_widget(&box, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, click);
+    gdk_event_free(click);
+    ASSERT_TRUE(runUntil([&] { return entry->get_child()->get_mapped(); }));
+    titles.push_back(dynamic_cast<Gtk::Label*>(entry->get_child()));
 
     ASSERT_EQ(pango_language_get_default(), pango_language_from_string(GetParam()));
 
