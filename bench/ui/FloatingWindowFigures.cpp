@@ -11,8 +11,8 @@
 
 namespace {
 
-// A window's page is created one main-loop turn after it shows; the probe
-// attaches to it as soon as it exists.
+// A window's page is created as it shows; the probe attaches to it as soon
+// as it exists.
 void watchPageOnceItExists(std::weak_ptr<velumo::BrowserWindowController> weak, PaintProbe& probe) {
     auto window = weak.lock();
     if (!window) {

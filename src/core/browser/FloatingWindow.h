@@ -14,7 +14,7 @@ class FloatingWindow {
     virtual ~FloatingWindow() = default;
 
     // Shows the panel, makes it key and activates the application; the page
-    // is created one main-loop turn after the first show.
+    // is created as the panel first shows.
     virtual void showWindow() = 0;
     // Pauses media, hides the panel (it stays in the set) and announces it.
     virtual void hideWindow() = 0;

@@ -149,12 +149,12 @@ BrowserWindowController::BrowserWindowController(Services services, const std::s
         panel_.setMinimumSize(WindowGeometry::minimumAdvertisementSize);
         positionAdvertisement();
     }
-    makePageAfterFirstFrame();
+    makePageWhenShown();
 }
 
 BrowserWindowController::~BrowserWindowController() {
     // Handlers go before the widgets that would call them.
-    firstFrame_.disconnect();
+    firstShow_.disconnect();
     stopPointerTracking();
     for (auto& connection : connections_) {
         connection.disconnect();
@@ -176,22 +176,19 @@ void BrowserWindowController::showWindow() {
     makeKey();
 }
 
-// The first page of the application also makes its web session, which keeps
-// WebKit busy for a tenth of a second or more: the page waits until the panel
-// is on screen, drawn once. A window that comes back hidden makes no web
-// process before it shows.
-void BrowserWindowController::makePageAfterFirstFrame() {
-    firstFrame_ = panel_.signal_draw().connect(
-        [this](const Cairo::RefPtr<Cairo::Context>&) {
-            firstFrame_.disconnect();
-            MainQueue::async([weak = Weak(weak_from_this())] {
-                if (auto self = weak.lock()) {
-                    self->createWebViewAndNavigate();
-                }
-            });
-            return false;
+// The page is made as the panel is about to show for the first time, before
+// GTK maps it: its web process then starts while the panel is realized and
+// drawn. Made after the panel's first frame, the page's first paint waited
+// for that frame, and for the web session the first page makes (a tenth of a
+// second or more). A window that comes back hidden makes no web process
+// before it shows.
+void BrowserWindowController::makePageWhenShown() {
+    firstShow_ = panel_.signal_show().connect(
+        [this] {
+            firstShow_.disconnect();
+            createWebViewAndNavigate();
         },
-        true);
+        false);
 }
 
 void BrowserWindowController::hideWindow() {

@@ -123,8 +123,8 @@ class BrowserWindowController final : public FloatingWindow,
     Rect constrained(Rect frame) const;
     std::optional<Rect> workAreaOfPanelScreen() const;
 
-    // The page is made once the panel has drawn its first frame.
-    void makePageAfterFirstFrame();
+    // The page is made as the panel first shows.
+    void makePageWhenShown();
     void createWebViewAndNavigate();
     void windowWillClose();
     // Remembers a choice made by hand for the page's site.
@@ -164,8 +164,8 @@ class BrowserWindowController final : public FloatingWindow,
 
     std::unique_ptr<BrowserMoreMenu> moreMenu_;
     std::vector<sigc::connection> connections_;
-    // Until the panel's first frame, after which the page is made.
-    sigc::connection firstFrame_;
+    // Until the panel first shows, when the page is made.
+    sigc::connection firstShow_;
     GtkEventController* pointerTracking_ = nullptr;
 };
 
