@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,19 @@ TEST(LaunchArguments, TheAlertQuotesAShortenedValidText) {
     EXPECT_EQ(
         LaunchArguments::addressToOpen("/tmp/\xff.html", SearchEngine::bing).error().informative,
         "浮窗只显示网页，“/tmp/\xef\xbf\xbd.html” 是本机上的文件。");
+}
+
+// A start that opens no window must not load the web engine; one that does
+// loads it early.
+TEST(LaunchArguments, AStartOpensAWindowForANewWindowOrATextItOpens) {
+    using Arguments = std::vector<std::string>;
+    EXPECT_FALSE(LaunchArguments::opensWindow({}));
+    EXPECT_FALSE(LaunchArguments::opensWindow(Arguments{"--gapplication-service"}));
+    EXPECT_FALSE(LaunchArguments::opensWindow(Arguments{"/etc/passwd", "mailto:a@b.example"}));
+    EXPECT_TRUE(LaunchArguments::opensWindow(Arguments{"/etc/passwd", "example.com"}));
+    EXPECT_TRUE(LaunchArguments::opensWindow(Arguments{"--new-window"}));
+    // After "--" every argument is a text, which here reads as a search.
+    EXPECT_TRUE(LaunchArguments::opensWindow(Arguments{"--", "--gapplication-service"}));
 }
 
 TEST(LaunchArguments, OneRequestGetsOneAlertHoweverManyAddressesItRefused) {

@@ -54,6 +54,23 @@ std::expected<std::string, OpenRefusal> addressToOpen(std::string_view text, Sea
     return AddressResolver::resolve(trimmed, engine);
 }
 
+bool opensWindow(const std::vector<std::string>& arguments) {
+    bool optionsEnded = false;
+    for (const std::string& argument : arguments) {
+        if (optionsEnded || argument == "-" || !argument.starts_with('-')) {
+            // Which search engine reads a text changes the address, never whether it opens.
+            if (addressToOpen(argument, SearchEngine::bing)) {
+                return true;
+            }
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--new-window") {
+            return true;
+        }
+    }
+    return false;
+}
+
 OpenRefusal alertFor(const std::vector<OpenRefusal>& refusals) {
     const OpenRefusal& first = refusals.front();
     if (std::ranges::all_of(refusals, [&](const OpenRefusal& each) { return each == first; })) {

@@ -24,6 +24,11 @@ namespace LaunchArguments {
 
 std::expected<std::string, OpenRefusal> addressToOpen(std::string_view text, SearchEngine engine);
 
+// Whether a first start given these command-line arguments (the program's
+// name left out, options included) opens a floating window as it starts:
+// --new-window asks for one, and so does every text `addressToOpen` takes.
+bool opensWindow(const std::vector<std::string>& arguments);
+
 // The one alert for what a single request refused (at least one refusal): a
 // refusal repeated for several addresses is shown once; different reasons
 // are listed with the number of addresses each refused.

@@ -89,6 +89,7 @@ ApplicationDelegate::~ApplicationDelegate() {
 }
 
 int ApplicationDelegate::run(int argc, char** argv) {
+    arguments_.assign(argv + std::min(argc, 1), argv + argc);
     // GApplication's own run: gtkmm's would open the display first.
     return application_->Gio::Application::run(argc, argv);
 }
@@ -103,7 +104,7 @@ void ApplicationDelegate::addOptions() {
     g_application_add_main_option(application, "version", 0, G_OPTION_FLAG_NONE, G_OPTION_ARG_NONE,
                                   "显示版本后退出", nullptr);
     application_->signal_handle_local_options().connect(
-        [](const Glib::RefPtr<Glib::VariantDict>& options) {
+        [this](const Glib::RefPtr<Glib::VariantDict>& options) {
             if (options->contains("version")) {
                 std::printf("Velumo %s\n", std::string(ApplicationIdentity::version).c_str());
                 return EXIT_SUCCESS;
@@ -114,10 +115,24 @@ void ApplicationDelegate::addOptions() {
 }
 
 // A process that hands its command line to the running instance needs no
-// display; the first one does, and says what is missing where GTK would only
-// print "cannot open display".
-bool ApplicationDelegate::canRunHere() {
-    if (runsElsewhere() || gtk_init_check(nullptr, nullptr) == TRUE) {
+// display; the first one does. Started with a window to open, it loads the
+// web engine meanwhile.
+bool ApplicationDelegate::canRunHere() const {
+    if (runsElsewhere()) {
+        return true;
+    }
+    if (!openDisplay()) {
+        return false;
+    }
+    if (LaunchArguments::opensWindow(arguments_)) {
+        WebEngine::preload(WebEngine::modulePath());
+    }
+    return true;
+}
+
+// Says what is missing where GTK would only print "cannot open display".
+bool ApplicationDelegate::openDisplay() {
+    if (gtk_init_check(nullptr, nullptr) == TRUE) {
         return true;
     }
     const char* display = g_getenv("DISPLAY");

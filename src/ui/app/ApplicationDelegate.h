@@ -64,8 +64,10 @@ class ApplicationDelegate final : public ApplicationShell {
     void addActions();
     int commandLine(const Glib::RefPtr<Gio::ApplicationCommandLine>& commandLine);
     // False when this process cannot run the application, having said why.
-    static bool canRunHere();
+    bool canRunHere() const;
     static bool runsElsewhere();
+    // Says what is missing when the display cannot be opened.
+    static bool openDisplay();
     // Opens a floating window on what each text names. Refused texts get one
     // alert, whose texts are answered.
     std::optional<OpenRefusal> open(const std::vector<std::string>& texts);
@@ -74,6 +76,8 @@ class ApplicationDelegate final : public ApplicationShell {
     static void writeWhenTheDisplayEnds();
 
     Glib::RefPtr<Gtk::Application> application_;
+    // The command line's arguments after the program's name.
+    std::vector<std::string> arguments_;
     GtkApplicationPort applicationPort_;
     GioDesktopLauncher launcher_{applicationPort_};
     HotKeyBackend hotKeyBackend_ = HotKeyBackend::keyGrabs;

@@ -36,6 +36,13 @@ inline constexpr const char* unavailableInformative =
 // The installed module beside the program, or the build tree's; empty when neither exists.
 std::string modulePath();
 
+// Starts loading the module at `path` on a thread of its own, for a start
+// that opens a floating window at once: the engine's libraries (a tenth of a
+// second or more) then load while the application registers and starts up,
+// and the factory finds them loaded. A module that fails to load here fails
+// again in the factory, which says why.
+void preload(const std::string& path);
+
 // A factory that loads the module at `path` when it first makes a window.
 // Should that fail, every request says why in an alert and makes no window;
 // the application runs on.

@@ -2,6 +2,8 @@
 #include <memory>
 #include <system_error>
 
+#include <gio/gio.h>
+
 #include "app/InstalledFiles.h"
 #include "browser/WebEngine.h"
 
@@ -26,6 +28,26 @@ std::string modulePath() {
         return folder.empty() ? folder : folder + "/velumo_web_engine.so";
     }();
     return found;
+}
+
+void preload(const std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+    // The system's loader lets one library load at a time. GIO loads its own
+    // modules when the application starts up; loaded first, they never wait
+    // for the engine's.
+    g_vfs_get_default();
+    g_thread_unref(g_thread_new(
+        "velumo-engine",
+        [](gpointer data) -> gpointer {
+            std::unique_ptr<gchar, decltype(&g_free)> path(static_cast<gchar*>(data), g_free);
+            if (GModule* module = g_module_open(path.get(), G_MODULE_BIND_LOCAL)) {
+                g_module_make_resident(module);
+            }
+            return nullptr;
+        },
+        g_strdup(path.c_str())));
 }
 
 FloatingWindowFactory loadingFactory(Services services, ApplicationPort& alerts, std::string path) {
