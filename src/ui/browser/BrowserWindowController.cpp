@@ -177,18 +177,16 @@ void BrowserWindowController::showWindow() {
 }
 
 // The page is made as the panel is about to show for the first time, before
-// GTK maps it: its web process then starts while the panel is realized and
-// drawn. Made after the panel's first frame, the page's first paint waited
-// for that frame, and for the web session the first page makes (a tenth of a
-// second or more). A window that comes back hidden makes no web process
-// before it shows.
+// GTK realizes and maps it: its web process then starts while the panel is
+// laid out and drawn. Made after the panel's first frame, the page's first
+// paint waited for that frame, and for the web session the first page makes
+// (a tenth of a second or more). A window that comes back hidden makes no
+// web process before it shows.
 void BrowserWindowController::makePageWhenShown() {
-    firstShow_ = panel_.signal_show().connect(
-        [this] {
-            firstShow_.disconnect();
-            createWebViewAndNavigate();
-        },
-        false);
+    firstShow_ = panel_.signalWillShow().connect([this] {
+        firstShow_.disconnect();
+        createWebViewAndNavigate();
+    });
 }
 
 void BrowserWindowController::hideWindow() {

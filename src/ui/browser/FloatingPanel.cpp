@@ -255,6 +255,7 @@ void FloatingPanel::on_hide() {
 }
 
 void FloatingPanel::on_show() {
+    willShow_.emit();
     if (hiddenAt_) {
         placeAt(*hiddenAt_);
         move(static_cast<int>(std::lround(hiddenAt_->x)),

@@ -52,6 +52,10 @@ class FloatingPanel : public Gtk::Window {
     // the first response. The panel keeps the dialog until then.
     void showSheet(std::unique_ptr<Gtk::Dialog> dialog, std::function<void(int)> completion);
     bool hasVisibleSheet() const;
+
+    // Emitted as the hidden panel is asked to show, before GTK realizes,
+    // lays out and maps it.
+    sigc::signal<void()>& signalWillShow() { return willShow_; }
     // Gives a shown dialog `size`, centred over the panel and within its
     // screen's work area: for dialogs that size themselves as they map.
     void placeSheet(Gtk::Window& sheet, Size size) const;
@@ -100,6 +104,7 @@ class FloatingPanel : public Gtk::Window {
     std::optional<Point> hiddenAt_;
     sigc::connection mapWatch_;
     int mapTries_ = 0;
+    sigc::signal<void()> willShow_;
     // Under sway: where Velumo last put the panel, until the window manager
     // shows it there, with the corrections asked for so far. A panel placed
     // while unmapped waits for its map, before which sway has not placed it.
