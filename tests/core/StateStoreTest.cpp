@@ -171,6 +171,26 @@ TEST_F(StateFile, AnUnreadableFileIsSetAsideBeforeTheFirstWriteAndNeverStopsASta
     EXPECT_TRUE(std::filesystem::exists(path.parent_path() / "state.json.unreadable-7" / "inside"));
 }
 
+// A start that brings back no shown window must not load the web engine early.
+TEST_F(StateFile, AStartKnowsWhetherItBringsBackAShownWindowWithoutTouchingTheFile) {
+    EXPECT_FALSE(StateStore::bringsBackAShownWindow(path)) << "no file";
+    std::filesystem::create_directories(path.parent_path());
+    SavedState state = sample();
+    const auto store = [&] { std::ofstream(path) << state.encode(); };
+    store();
+    EXPECT_FALSE(StateStore::bringsBackAShownWindow(path)) << "bringing back is off";
+    state.restoreWindows = true;
+    store();
+    EXPECT_TRUE(StateStore::bringsBackAShownWindow(path));
+    state.windows.pop_back();
+    store();
+    EXPECT_FALSE(StateStore::bringsBackAShownWindow(path)) << "only a hidden window";
+    std::ofstream(path) << "{ broken";
+    EXPECT_FALSE(StateStore::bringsBackAShownWindow(path));
+    EXPECT_EQ(contents(), "{ broken");
+    EXPECT_EQ(others(), std::vector<std::string>{});
+}
+
 TEST_F(StateFile, ALinkStaysALink) {
     const auto target = folder.path() / "dotfiles" / "velumo-state.json";
     std::filesystem::create_directories(target.parent_path());

@@ -1,11 +1,24 @@
 #include "browser/StateStore.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "data/AppDataStore.h"
 #include "data/DurableFile.h"
 
 namespace velumo {
+namespace {
+
+// The file at `path`, or at the end of the link there.
+std::expected<std::string, std::error_code> readFile(const std::filesystem::path& path) {
+    const auto target = DurableFile::linkTarget(path);
+    if (!target) {
+        return std::unexpected(target.error());
+    }
+    return DurableFile::read(*target, SavedState::largestFile);
+}
+
+}  // namespace
 
 StateStore::StateStore(std::filesystem::path path, std::chrono::milliseconds delay, Clock clock)
     : path_(std::move(path)), delay_(delay), clock_(std::move(clock)), writer_([this](bool due) {
@@ -13,10 +26,7 @@ StateStore::StateStore(std::filesystem::path path, std::chrono::milliseconds del
               write();
           }
       }) {
-    const auto target = DurableFile::linkTarget(path_);
-    auto bytes = target
-                     ? DurableFile::read(*target, SavedState::largestFile)
-                     : std::expected<std::string, std::error_code>(std::unexpected(target.error()));
+    auto bytes = readFile(path_);
     if (!bytes) {
         unreadable_ = bytes.error() != std::errc::no_such_file_or_directory;
         return;
@@ -29,6 +39,14 @@ StateStore::StateStore(std::filesystem::path path, std::chrono::milliseconds del
 StateStore::~StateStore() {
     writer_.stop();
     write();
+}
+
+bool StateStore::bringsBackAShownWindow(const std::filesystem::path& path) {
+    const auto bytes = readFile(path);
+    const auto state = bytes ? SavedState::decode(*bytes) : std::nullopt;
+    return state && state->restoreWindows &&
+           std::ranges::any_of(state->windows,
+                               [](const SavedWindow& window) { return !window.hidden; });
 }
 
 StateStore& StateStore::shared() {

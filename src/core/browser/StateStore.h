@@ -37,6 +37,10 @@ class StateStore {
     // $XDG_STATE_HOME/com.orvantis.velumo/state.json (~/.local/state when unset).
     static std::filesystem::path defaultPath();
     static Clock systemClock();
+    // Whether a start finds a window at `path` to bring back shown. It only
+    // reads: a start decides with it, before it may use the store, whether
+    // to load the web engine early.
+    static bool bringsBackAShownWindow(const std::filesystem::path& path);
 
     const std::filesystem::path& path() const { return path_; }
     SavedState snapshot() const;

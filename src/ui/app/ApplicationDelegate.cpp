@@ -115,8 +115,8 @@ void ApplicationDelegate::addOptions() {
 }
 
 // A process that hands its command line to the running instance needs no
-// display; the first one does. Started with a window to open, it loads the
-// web engine meanwhile.
+// display; the first one does. Started with a window to open or to bring
+// back, it loads the web engine meanwhile.
 bool ApplicationDelegate::canRunHere() const {
     if (runsElsewhere()) {
         return true;
@@ -124,7 +124,8 @@ bool ApplicationDelegate::canRunHere() const {
     if (!openDisplay()) {
         return false;
     }
-    if (LaunchArguments::opensWindow(arguments_)) {
+    if (LaunchArguments::opensWindow(arguments_) ||
+        StateStore::bringsBackAShownWindow(StateStore::defaultPath())) {
         WebEngine::preload(WebEngine::modulePath());
     }
     return true;
