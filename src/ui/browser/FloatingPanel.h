@@ -52,16 +52,16 @@ class FloatingPanel : public Gtk::Window {
     // the first response. The panel keeps the dialog until then.
     void showSheet(std::unique_ptr<Gtk::Dialog> dialog, std::function<void(int)> completion);
     bool hasVisibleSheet() const;
-
-    // Emitted as the hidden panel is asked to show, before GTK realizes,
-    // lays out and maps it.
-    sigc::signal<void()>& signalWillShow() { return willShow_; }
     // Gives a shown dialog `size`, centred over the panel and within its
     // screen's work area: for dialogs that size themselves as they map.
     void placeSheet(Gtk::Window& sheet, Size size) const;
     // Destroys every dialog unanswered (no completion runs) and refuses later
     // ones: the panel is closing.
     void closeSheets();
+
+    // Emitted as the hidden panel is asked to show, before GTK realizes,
+    // lays out and maps it.
+    sigc::signal<void()>& signalWillShow() { return willShow_; }
 
   protected:
     void on_show() override;
